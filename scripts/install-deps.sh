@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that Serlinq needs to build, run and test. Idempotent, and quiet
+# when everything is already there.
+set -euo pipefail
+
+PACKAGES=(
+    g++ cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev libgl-dev
+    socat                       # virtual null-modem cables and loopback plugs
+    xvfb xauth                  # screenshots and headless runs
+    fonts-liberation2 fonts-dejavu-core
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+((${#missing[@]} == 0)) && exit 0
+
+SUDO=()
+if [[ $EUID -ne 0 ]]; then
+    if command -v sudo >/dev/null; then SUDO=(sudo); else
+        echo "Serlinq needs these Debian packages: ${missing[*]}" >&2
+        echo "Run this script as root, or install them with apt-get." >&2
+        exit 1
+    fi
+fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${SUDO[@]}" apt-get update -qq
+"${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

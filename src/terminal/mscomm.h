@@ -1,0 +1,117 @@
+#pragma once
+// The serial control: the one way the program reaches a serial port. It offers the contract of
+// the classic communications control (CommPort, Settings, Handshaking, PortOpen, Output, Input,
+// InputLen, RThreshold, SThreshold, CommEvent, the OnComm event ...) on top of QSerialPort, and
+// absorbs what this platform does differently (pseudo-terminals, in-band line error marks,
+// modem-line polling, lost devices).
+//
+// Every call happens on the user-interface thread; OnComm is delivered there, from the event
+// loop, never from inside a property setter.
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class MSComm : public QObject {
+    Q_OBJECT
+public:
+    // CommEvent values.
+    enum Event {
+        comEvSend = 1,        // fewer than SThreshold characters wait to be sent
+        comEvReceive = 2,     // characters wait in the receive buffer
+        comEvCTS = 3,         // CTS line changed
+        comEvDSR = 4,         // DSR line changed
+        comEvCD = 5,          // carrier detect changed
+        comEvRing = 6,        // ring indicator
+        comEventBreak = 1001, // a break was received
+        comEventCTSTO = 1002,
+        comEventDSRTO = 1003,
+        comEventFrame = 1004,     // framing error
+        comEventOverrun = 1006,   // hardware overrun: a character was lost
+        comEventCDTO = 1007,
+        comEventRxOver = 1008,    // receive buffer full
+        comEventRxParity = 1009,  // parity error
+        comEventTxFull = 1010,    // transmit queue full: Output refused characters
+        comEventDCB = 1011,
+        comEventPortLost = 1100,  // the device went away while open (cable peer closed, adapter unplugged)
+    };
+
+    // Errors of opening (PortOpen = true), as lastError() reports them.
+    enum Error {
+        NoError = 0,
+        comPortInvalid = 8002,       // no such port
+        comPortAlreadyOpen = 8005,   // the port is in use (by this or another program)
+        comPortAccessDenied = 8010,  // the user may not open the device (permissions)
+        comSetCommStateFailed = 8015 // the device refuses the settings
+    };
+
+    explicit MSComm(QObject* parent = nullptr);
+    ~MSComm() override;
+
+    int CommPort() const;
+    void setCommPort(int port);  // 1..4; ignored while open
+
+    QString Settings() const;
+    void setSettings(const QString& settings);  // "9600,E,7,1"; ignored while open
+
+    int Handshaking() const;
+    void setHandshaking(int handshake);  // 0 none, 1 Xon/Xoff, 2 RTS/CTS, 3 both
+
+    bool RTSEnable() const;
+    void setRTSEnable(bool on);
+    bool DTREnable() const;
+    void setDTREnable(bool on);
+
+    bool PortOpen() const;
+    // Opens or closes the port. Opening returns NoError or one of the opening errors (also kept
+    // in lastError()). Closing lets what is queued leave the line first, within a bound derived
+    // from the speed and the queue length.
+    Error setPortOpen(bool open);
+    Error lastError() const;
+    // The device the port resolved to at the last opening ("/dev/ttyS1", "/dev/pts/4" ...).
+    QString deviceName() const;
+    // The folder whose ports.232 maps Com1..Com4 to devices; the working directory by default.
+    void setPortMapDirectory(const QString& dir);
+
+    // Queues text for transmission; each character is one Windows-1252 byte. Ignored while the
+    // port is closed. Beyond the queue bound the text is refused and CommEvent becomes
+    // comEventTxFull.
+    void setOutput(const QString& text);
+    void setOutputBytes(const QByteArray& bytes);
+
+    // Returns and removes at most InputLen received characters (all when InputLen is 0).
+    QString Input();
+    QByteArray InputBytes();
+    int InputLen() const;
+    void setInputLen(int n);
+    int InBufferCount() const;
+
+    int RThreshold() const;
+    void setRThreshold(int n);
+    int SThreshold() const;
+    void setSThreshold(int n);
+
+    int OutBufferCount() const;
+    void setOutBufferCount(int n);  // 0 discards what waits to be sent
+
+    int CommEvent() const;
+    bool CTSHolding() const;
+
+    bool Break() const;
+    void setBreak(bool on);  // ignored while closed
+
+    // The most bytes Output holds before refusing more.
+    static constexpr int kOutputQueueLimit = 4096;
+
+    // Test seam: raises an event as the driver would, e.g. a parity error that a virtual cable
+    // never produces.
+    void injectEvent(int commEvent);
+
+signals:
+    void OnComm();
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
