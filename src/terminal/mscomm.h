@@ -50,13 +50,14 @@ public:
     ~MSComm() override;
 
     int CommPort() const;
-    void setCommPort(int port);  // 1..4; ignored while open
+    void setCommPort(int port);  // 1..4, others fail to open; ignored while open
 
     QString Settings() const;
     void setSettings(const QString& settings);  // "9600,E,7,1"; ignored while open
 
     int Handshaking() const;
-    void setHandshaking(int handshake);  // 0 none, 1 Xon/Xoff, 2 RTS/CTS, 3 both
+    // 0 none, 1 Xon/Xoff (only Xon resumes), 2 RTS/CTS, 3 both; applies at once while open.
+    void setHandshaking(int handshake);
 
     bool RTSEnable() const;
     void setRTSEnable(bool on);
@@ -95,7 +96,11 @@ public:
     int OutBufferCount() const;
     void setOutBufferCount(int n);  // 0 discards what waits to be sent
 
+    // Inside an OnComm handler: the event of that delivery. Elsewhere: the most recent event;
+    // a refused Output shows at once.
     int CommEvent() const;
+    // The CTS line. False while the port is closed; true on a device without modem lines (a
+    // virtual cable), so that RTS/CTS handshaking over it never holds anything back.
     bool CTSHolding() const;
 
     bool Break() const;
@@ -103,6 +108,9 @@ public:
 
     // The most bytes Output holds before refusing more.
     static constexpr int kOutputQueueLimit = 4096;
+    // The most received bytes kept unread; beyond, bytes are dropped and CommEvent becomes
+    // comEventRxOver.
+    static constexpr int kInputBufferLimit = 65536;
 
     // Test seam: raises an event as the driver would, e.g. a parity error that a virtual cable
     // never produces.

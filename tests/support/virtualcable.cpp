@@ -1,0 +1,97 @@
+#include "support/virtualcable.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+
+namespace testsupport {
+
+namespace {
+
+QString ptyAddress(const QString& link) {
+    return QStringLiteral("PTY,link=%1,raw,echo=0").arg(link);
+}
+
+}  // namespace
+
+VirtualCable::VirtualCable(Kind kind, int timeoutMs) : kind_(kind) {
+    if (!dir_.isValid()) {
+        error_ = QStringLiteral("no temporary folder: ") + dir_.errorString();
+        return;
+    }
+    QStringList args{ptyAddress(endA())};
+    args << (kind == NullModem ? ptyAddress(endB()) : QStringLiteral("PIPE"));
+    socat_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    socat_.start(QStringLiteral("socat"), args);
+    if (!socat_.waitForStarted(timeoutMs)) {
+        error_ = QStringLiteral("socat did not start: ") + socat_.errorString();
+        return;
+    }
+
+    const QStringList ends = kind == NullModem ? QStringList{endA(), endB()} : QStringList{endA()};
+    auto allThere = [&] {
+        for (const QString& end : ends) {
+            if (!QFileInfo::exists(end)) return false;
+        }
+        return true;
+    };
+    QEventLoop loop;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+        if (allThere() || socat_.state() == QProcess::NotRunning) loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    tick.start(10);
+    if (!allThere()) loop.exec();
+
+    ready_ = socat_.state() == QProcess::Running && allThere();
+    if (!ready_) {
+        error_ = socat_.state() == QProcess::NotRunning
+                     ? QStringLiteral("socat did not start: ") + socat_.errorString()
+                     : QStringLiteral("socat made no pseudo-terminal in time");
+    }
+}
+
+VirtualCable::~VirtualCable() {
+    unplug();
+}
+
+QString VirtualCable::endA() const {
+    return dir_.filePath(QStringLiteral("endA"));
+}
+
+QString VirtualCable::endB() const {
+    return kind_ == NullModem ? dir_.filePath(QStringLiteral("endB")) : endA();
+}
+
+QString VirtualCable::deviceOf(const QString& end) const {
+    return QFileInfo(end).canonicalFilePath();
+}
+
+QString VirtualCable::absentDevice() const {
+    return dir_.filePath(QStringLiteral("absent"));
+}
+
+bool VirtualCable::writePortMap(const QMap<int, QString>& devices) const {
+    QMap<int, QString> map{{1, endA()}, {2, endB()}, {3, absentDevice()}, {4, absentDevice()}};
+    for (auto it = devices.begin(); it != devices.end(); ++it) map[it.key()] = it.value();
+    QFile file(dir_.filePath(QStringLiteral("ports.232")));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    for (auto it = map.begin(); it != map.end(); ++it) {
+        file.write(QStringLiteral("Com%1=%2\n").arg(it.key()).arg(it.value()).toUtf8());
+    }
+    return file.flush();
+}
+
+void VirtualCable::unplug() {
+    if (socat_.state() == QProcess::NotRunning) return;
+    socat_.terminate();  // socat removes its links on SIGTERM
+    if (!socat_.waitForFinished(3000)) {
+        socat_.kill();
+        socat_.waitForFinished(3000);
+    }
+}
+
+}  // namespace testsupport
