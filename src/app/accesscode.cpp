@@ -16,15 +16,24 @@ QString FromStoredOrder(const QString& stored) {
     return QString(order, 5);
 }
 
-QString storedNoCode() { return ToStoredOrder(NoCodeMarker); }
+QString storedNoCode() {
+    return ToStoredOrder(NoCodeMarker);
+}
 
-bool isNoCode(const QString& stored) { return FromStoredOrder(stored) == NoCodeMarker; }
+bool isNoCode(const QString& stored) {
+    return FromStoredOrder(stored) == NoCodeMarker;
+}
 
 bool isStorable(const QString& clear) {
     if (clear.size() != 5) return false;
     if (clear.contains(QLatin1Char('"'))) return false;
     if (clear.contains(QLatin1Char('\r')) || clear.contains(QLatin1Char('\n'))) return false;
     return cp1252::canEncode(clear);
+}
+
+NewCodeEntry judgeNewCode(const QString& entered) {
+    if (entered.isEmpty()) return NewCodeEntry::Empty;
+    return isStorable(entered) ? NewCodeEntry::Accept : NewCodeEntry::AskAgain;
 }
 
 }  // namespace accesscode

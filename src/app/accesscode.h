@@ -26,4 +26,10 @@ bool isNoCode(const QString& stored);
 // code page.
 bool isStorable(const QString& clear);
 
+// How an entry for a new access code is taken: the empty text (cancel or nothing typed), an
+// entry to ask for again (fewer than five characters, or characters config.232 cannot hold),
+// or an accepted code.
+enum class NewCodeEntry { Empty, AskAgain, Accept };
+NewCodeEntry judgeNewCode(const QString& entered);
+
 }  // namespace accesscode

@@ -19,9 +19,9 @@ struct AppState {
     QString FrameBits;
     QString HexDigit;
     int HexDigitValue = -1;
-    int CommError = 0;      // 1 after a failed port test or a line error
-    QString PortSettings;   // "9600,E,7,1"
-    int GuideKind = 0;      // 1 loopback self-test guide, 0 two-computer guide
+    int CommError = 0;     // 1 after a failed port test or a line error
+    QString PortSettings;  // "9600,E,7,1"
+    int GuideKind = 0;     // 1 loopback self-test guide, 0 two-computer guide
 
     // Terminal modes (0 when off).
     int AsciiMode = 0;
@@ -45,8 +45,8 @@ struct AppState {
 
     // FrameBits from CurrentCode and the configuration's data bits, parity and stop bits.
     void BuildFrameBits() {
-        FrameBits = frame::BuildFrameBits(CurrentCode, LinkConfig.DataBits,
-                                          LinkConfig.ParityLetter, LinkConfig.StopBits);
+        FrameBits = frame::BuildFrameBits(CurrentCode, LinkConfig.DataBits, LinkConfig.ParityLetter,
+                                          LinkConfig.StopBits);
     }
     // HexDigitValue from HexDigit.
     void ParseHexDigit() { HexDigitValue = frame::ParseHexDigit(HexDigit); }

@@ -9,7 +9,9 @@
 namespace configfile {
 namespace {
 
-QString quoted(const QString& text) { return '"' + text + '"'; }
+QString quoted(const QString& text) {
+    return '"' + text + '"';
+}
 
 struct Field {
     QString text;
@@ -68,8 +70,10 @@ QByteArray format(const LinkRecord& c) {
 
 std::optional<LinkRecord> parse(const QByteArray& bytes) {
     QByteArray raw = bytes;
-    if (raw.endsWith("\r\n")) raw.chop(2);
-    else if (raw.endsWith('\n')) raw.chop(1);
+    if (raw.endsWith("\r\n"))
+        raw.chop(2);
+    else if (raw.endsWith('\n'))
+        raw.chop(1);
     if (raw.contains('\n') || raw.contains('\r') || raw.contains('\0')) return std::nullopt;
 
     const auto fields = splitFields(cp1252::decode(raw));
@@ -83,9 +87,9 @@ std::optional<LinkRecord> parse(const QByteArray& bytes) {
     if (!portNumber || !handshake) return std::nullopt;
 
     const QString stored = f[11].text;
-    LinkRecord c = linkconfig::defaults(
-        accesscode::isStorable(accesscode::FromStoredOrder(stored)) ? stored
-                                                                    : accesscode::storedNoCode());
+    LinkRecord c = linkconfig::defaults(accesscode::isStorable(accesscode::FromStoredOrder(stored))
+                                            ? stored
+                                            : accesscode::storedNoCode());
     const LinkRecord fallback = c;
 
     // Each family is taken whole when its fields agree with each other, else its default stays.

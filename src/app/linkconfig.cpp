@@ -79,14 +79,21 @@ bool setStopBits(LinkRecord& c, const QString& stopBits) {
 
 bool setProtocol(LinkRecord& c, int handshake, ProtocolSpelling spelling) {
     switch (handshake) {
-        case 0: c.ProtocolName = "aucun"; break;
-        case 1: c.ProtocolName = "Xon-Xoff"; break;
-        case 2: c.ProtocolName = "RTS-CTS"; break;
-        case 3:
-            c.ProtocolName = spelling == ProtocolSpelling::Menu ? "RTS-CTS et  Xon-Xoff"
-                                                                : "RTS-CTS et Xon-Xoff";
+        case 0:
+            c.ProtocolName = "aucun";
             break;
-        default: return false;
+        case 1:
+            c.ProtocolName = "Xon-Xoff";
+            break;
+        case 2:
+            c.ProtocolName = "RTS-CTS";
+            break;
+        case 3:
+            c.ProtocolName =
+                spelling == ProtocolSpelling::Menu ? "RTS-CTS et  Xon-Xoff" : "RTS-CTS et Xon-Xoff";
+            break;
+        default:
+            return false;
     }
     c.Handshake = handshake;
     return true;

@@ -1,5 +1,6 @@
 #pragma once
-// LinkRecord: the type of the one link configuration record (LinkConfig), and the rules that write it family by family.
+// LinkRecord: the type of the one link configuration record (LinkConfig), and the rules that write
+// it family by family.
 //
 // Each family of fields is always written together so that its fields agree: ParityName with
 // ParityLetter; DataBits with MaxCode and MaxCodeHex; PortName with PortNumber; ProtocolName with
@@ -19,7 +20,8 @@ struct LinkRecord {
     QString PortName;      // "Com1" ... "Com4"
     QString MaxCodeHex;    // "F", "1F", "3F", "7F", "FF"
     int PortNumber = 0;    // 1 ... 4
-    QString ProtocolName;  // "aucun", "Xon-Xoff", "RTS-CTS", "RTS-CTS et  Xon-Xoff" / "RTS-CTS et Xon-Xoff"
+    QString ProtocolName;  // "aucun", "Xon-Xoff", "RTS-CTS", "RTS-CTS et  Xon-Xoff" / "RTS-CTS et
+                           // Xon-Xoff"
     int Handshake = 0;     // 0 none, 1 Xon-Xoff, 2 RTS-CTS, 3 both
     QString AccessCode;    // five characters in stored order
 
@@ -29,12 +31,12 @@ struct LinkRecord {
 namespace linkconfig {
 
 // The lists the menu and the properties dialog offer, in their display order.
-const QStringList& speeds();        // "110" ... "28800"
-const QStringList& parityNames();   // "aucune", "paire", "impaire", "espace", "marque"
-const QStringList& parityLetters(); // "N", "E", "O", "S", "M" (same order as parityNames)
-const QStringList& dataBitsList();  // "4" ... "8"
-const QStringList& stopBitsList();  // "1", "1.5", "2"
-const QStringList& portNames();     // "Com1" ... "Com4"
+const QStringList& speeds();         // "110" ... "28800"
+const QStringList& parityNames();    // "aucune", "paire", "impaire", "espace", "marque"
+const QStringList& parityLetters();  // "N", "E", "O", "S", "M" (same order as parityNames)
+const QStringList& dataBitsList();   // "4" ... "8"
+const QStringList& stopBitsList();   // "1", "1.5", "2"
+const QStringList& portNames();      // "Com1" ... "Com4"
 
 // The two spellings of the combined protocol: the menu writes two blanks, the properties
 // dialog one.
@@ -42,11 +44,11 @@ enum class ProtocolSpelling { Menu, Properties };
 
 // Family writers. Values outside a family's list are ignored and leave the record unchanged;
 // each returns whether it wrote.
-bool setPort(LinkRecord& c, int portNumber);                       // 1..4
+bool setPort(LinkRecord& c, int portNumber);  // 1..4
 bool setSpeed(LinkRecord& c, const QString& speed);
 bool setParityByLetter(LinkRecord& c, const QString& letter);
 bool setParityByName(LinkRecord& c, const QString& name);
-bool setDataBits(LinkRecord& c, int bits);                         // 4..8
+bool setDataBits(LinkRecord& c, int bits);  // 4..8
 bool setStopBits(LinkRecord& c, const QString& stopBits);
 bool setProtocol(LinkRecord& c, int handshake, ProtocolSpelling spelling);
 

@@ -1,0 +1,84 @@
+// Takes pictures of the program's windows for the README and for checking the layouts by eye:
+//   screenshots OUTPUT_DIR
+// Run it under xvfb-run (whole-screen grabs, window frames included when a window manager runs)
+// or with QT_QPA_PLATFORM=offscreen (each window's client area only).
+
+#include <QApplication>
+#include <QDir>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+
+#include "app/accesscode.h"
+#include "app/appstate.h"
+#include "app/fdebut.h"
+#include "app/fmenu.h"
+#include "app/formkit.h"
+#include "app/forms.h"
+#include "app/fpropri.h"
+#include "link/codepage.h"
+#include "terminal/femirecep.h"
+
+namespace {
+
+void settle(int ms = 200) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void save(QWidget* w, const QString& dir, const QString& name) {
+    w->show();
+    w->raise();
+    settle();
+    w->grab().save(QDir(dir).filePath(name + ".png"));
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setFont(formkit::formFont());
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    QDir().mkpath(out);
+
+    QTemporaryDir work;
+    AppState state;
+    state.workDir = work.path();
+    state.LinkConfig = linkconfig::defaults(accesscode::storedNoCode());
+    Forms forms(state);
+    forms.setProgramEnd([] {});
+
+    FDebut& debut = forms.createDebut(60 * 60 * 1000);
+    debut.start();
+    save(&debut, out, "fdebut");
+    debut.hide();
+
+    FMenu& menu = forms.fMenu();
+    menu.ShowLinkStatus();
+    save(&menu, out, "fmenu");
+
+    FPropri& propri = forms.fPropri();
+    propri.LoadPropertySettings();
+    save(&propri, out, "fpropri");
+    propri.hide();
+
+    // The terminal with the diagram of "A" received under 7 bits, even parity, 1 stop bit.
+    FEmiRecep& terminal = forms.fEmiRecep();
+    terminal.setWindowTitle("Réception d'un caractère");
+    state.CurrentCode = 65;
+    state.DisplayChar = QStringLiteral("A");
+    state.BuildFrameBits();
+    terminal.Chronogramme();
+    terminal.ImageImprimer->show();
+    terminal.Suivant->show();
+    save(&terminal, out, "femirecep-7E1-A");
+    terminal.hide();
+
+    debut.showExitDialog();
+    save(&debut, out, "exit-dialog");
+    return 0;
+}
