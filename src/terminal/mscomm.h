@@ -18,32 +18,33 @@ class MSComm : public QObject {
 public:
     // CommEvent values.
     enum Event {
-        comEvSend = 1,        // fewer than SThreshold characters wait to be sent
-        comEvReceive = 2,     // characters wait in the receive buffer
-        comEvCTS = 3,         // CTS line changed
-        comEvDSR = 4,         // DSR line changed
-        comEvCD = 5,          // carrier detect changed
-        comEvRing = 6,        // ring indicator
-        comEventBreak = 1001, // a break was received
+        comEvSend = 1,         // fewer than SThreshold characters wait to be sent
+        comEvReceive = 2,      // characters wait in the receive buffer
+        comEvCTS = 3,          // CTS line changed
+        comEvDSR = 4,          // DSR line changed
+        comEvCD = 5,           // carrier detect changed
+        comEvRing = 6,         // ring indicator
+        comEventBreak = 1001,  // a break was received
         comEventCTSTO = 1002,
         comEventDSRTO = 1003,
-        comEventFrame = 1004,     // framing error
-        comEventOverrun = 1006,   // hardware overrun: a character was lost
+        comEventFrame = 1004,    // framing error
+        comEventOverrun = 1006,  // hardware overrun: a character was lost
         comEventCDTO = 1007,
         comEventRxOver = 1008,    // receive buffer full
         comEventRxParity = 1009,  // parity error
         comEventTxFull = 1010,    // transmit queue full: Output refused characters
         comEventDCB = 1011,
-        comEventPortLost = 1100,  // the device went away while open (cable peer closed, adapter unplugged)
+        comEventPortLost =
+            1100,  // the device went away while open (cable peer closed, adapter unplugged)
     };
 
     // Errors of opening (PortOpen = true), as lastError() reports them.
     enum Error {
         NoError = 0,
-        comPortInvalid = 8002,       // no such port
-        comPortAlreadyOpen = 8005,   // the port is in use (by this or another program)
-        comPortAccessDenied = 8010,  // the user may not open the device (permissions)
-        comSetCommStateFailed = 8015 // the device refuses the settings
+        comPortInvalid = 8002,        // no such port
+        comPortAlreadyOpen = 8005,    // the port is in use (by this or another program)
+        comPortAccessDenied = 8010,   // the user may not open the device (permissions)
+        comSetCommStateFailed = 8015  // the device refuses the settings
     };
 
     explicit MSComm(QObject* parent = nullptr);
