@@ -10,24 +10,13 @@
 #include <functional>
 
 #include "support/virtualcable.h"
+#include "support/wait.h"
 #include "terminal/mscomm.h"
 
 namespace {
 
 double cpuSeconds() {
     return double(std::clock()) / CLOCKS_PER_SEC;
-}
-
-bool runUntil(const std::function<bool()>& done, int timeoutMs) {
-    QEventLoop loop;
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (done()) loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    tick.start(5);
-    if (!done()) loop.exec();
-    return done();
 }
 
 struct Rig {
@@ -79,7 +68,7 @@ void throughput(const char* title, qint64 total, int inputLen) {
     const double cpu0 = cpuSeconds();
     wall.start();
     refill();
-    const bool done = runUntil([&] { return received >= total; }, 120000);
+    const bool done = testsupport::waitFor([&] { return received >= total; }, 120000);
     const double seconds = wall.nsecsElapsed() / 1e9;
     const double cpu = cpuSeconds() - cpu0;
     std::printf("%s: %lld bytes in %.3f s%s: %.0f bytes/s, %lld receive events, CPU %.3f s\n",

@@ -8,6 +8,7 @@
 #include "app/linkconfig.h"
 #include "link/codepage.h"
 #include "support/virtualcable.h"
+#include "support/wait.h"
 #include "terminal/mscomm.h"
 
 using testsupport::VirtualCable;
@@ -16,26 +17,11 @@ namespace {
 
 constexpr int kWaitMs = 10000;  // upper bound of every wait for the line; normally milliseconds
 
-// Runs a local event loop until `done` holds or the bound passes; returns `done()`.
 bool waitFor(const std::function<bool()>& done, int timeoutMs = kWaitMs) {
-    if (done()) return true;
-    QEventLoop loop;
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (done()) loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    tick.start(5);
-    loop.exec();
-    return done();
+    return testsupport::waitFor(done, timeoutMs);
 }
 
-// Lets events run for a while, to see that nothing more happens.
-void settle(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+using testsupport::settle;
 
 // Records what one control reports: each OnComm with its CommEvent and, when `drain` is on,
 // everything received (read on each receive event).

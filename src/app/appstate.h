@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "app/linkconfig.h"
+#include "link/chronogramme.h"
 #include "link/framebits.h"
 
 struct AppState {
@@ -50,6 +51,16 @@ struct AppState {
     }
     // HexDigitValue from HexDigit.
     void ParseHexDigit() { HexDigitValue = frame::ParseHexDigit(HexDigit); }
+
+    // What the timing diagram draws: the current character under the configuration in force.
+    chrono::ChronoInput chronoInput() const {
+        return {FrameBits,
+                CurrentCode,
+                DisplayChar,
+                LinkConfig.DataBits,
+                LinkConfig.ParityLetter,
+                LinkConfig.StopBits};
+    }
 
     QString configPath() const { return QDir(workDir).filePath(QStringLiteral("config.232")); }
 };

@@ -161,7 +161,7 @@ void DrawSurface::setScale(double unitsAcross, double unitsDown) {
     userScale_ = QSizeF(unitsAcross, unitsDown);
 }
 
-double DrawSurface::unitsPerPixelX() const {
+double DrawSurface::unitsPerPixel(double userUnits, double pixels) const {
     switch (mode_) {
         case ScaleMode::Pixel:
             return 1;
@@ -170,21 +170,15 @@ double DrawSurface::unitsPerPixelX() const {
         case ScaleMode::User:
             break;
     }
-    const double w = clientSize().width();
-    return w > 0 ? userScale_.width() / w : 1;
+    return pixels > 0 ? userUnits / pixels : 1;
+}
+
+double DrawSurface::unitsPerPixelX() const {
+    return unitsPerPixel(userScale_.width(), clientSize().width());
 }
 
 double DrawSurface::unitsPerPixelY() const {
-    switch (mode_) {
-        case ScaleMode::Pixel:
-            return 1;
-        case ScaleMode::Twip:
-            return kTwipsPerPixel;
-        case ScaleMode::User:
-            break;
-    }
-    const double h = clientSize().height();
-    return h > 0 ? userScale_.height() / h : 1;
+    return unitsPerPixel(userScale_.height(), clientSize().height());
 }
 
 double DrawSurface::ScaleWidth() const {

@@ -117,6 +117,8 @@ signals:
     void changed();
 
 private:
+    // Units per pixel along one axis: 1, 15, or the user scale over the client size.
+    double unitsPerPixel(double userUnits, double pixels) const;
     void addText(const QString& text);
     void newLine();
     double pixelsToUnitsX(double px) const { return px * unitsPerPixelX(); }

@@ -187,11 +187,7 @@ void FEmiRecep::Ouvreport() {
 }
 
 void FEmiRecep::Chronogramme() {
-    const LinkRecord& c = state_.LinkConfig;
-    chrono::Chronogramme(surface(),
-                         {state_.FrameBits, state_.CurrentCode, state_.DisplayChar, c.DataBits,
-                          c.ParityLetter, c.StopBits},
-                         chrono::ChronoVariant::Terminal);
+    chrono::Chronogramme(surface(), state_.chronoInput(), chrono::ChronoVariant::Terminal);
 }
 
 void FEmiRecep::MSComm1_OnComm() {

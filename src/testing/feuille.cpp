@@ -17,9 +17,5 @@ Feuille::Feuille(QWidget* parent) : SurfaceWidget(parent) {
 }
 
 void Feuille::Chronogramme(const AppState& s) {
-    const LinkRecord& c = s.LinkConfig;
-    chrono::Chronogramme(
-        surface(),
-        {s.FrameBits, s.CurrentCode, s.DisplayChar, c.DataBits, c.ParityLetter, c.StopBits},
-        chrono::ChronoVariant::Sheet);
+    chrono::Chronogramme(surface(), s.chronoInput(), chrono::ChronoVariant::Sheet);
 }

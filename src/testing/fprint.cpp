@@ -19,9 +19,5 @@ FPrint::FPrint(QWidget* parent) : SurfaceWidget(parent) {
 }
 
 void FPrint::Chrono(const AppState& s) {
-    const LinkRecord& c = s.LinkConfig;
-    chrono::Chronogramme(
-        surface(),
-        {s.FrameBits, s.CurrentCode, s.DisplayChar, c.DataBits, c.ParityLetter, c.StopBits},
-        chrono::ChronoVariant::Print);
+    chrono::Chronogramme(surface(), s.chronoInput(), chrono::ChronoVariant::Print);
 }

@@ -1,5 +1,10 @@
 #include "support/virtualcable.h"
 
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#include <csignal>
+#endif
+
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -24,6 +29,10 @@ VirtualCable::VirtualCable(Kind kind, int timeoutMs) : kind_(kind) {
     QStringList args{ptyAddress(endA())};
     args << (kind == NullModem ? ptyAddress(endB()) : QStringLiteral("PIPE"));
     socat_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+#ifdef Q_OS_LINUX
+    // A test that crashes or is killed by its time-out takes its cable with it.
+    socat_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+#endif
     socat_.start(QStringLiteral("socat"), args);
     if (!socat_.waitForStarted(timeoutMs)) {
         error_ = QStringLiteral("socat did not start: ") + socat_.errorString();
