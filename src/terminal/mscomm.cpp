@@ -49,6 +49,10 @@ namespace {
 
 constexpr int kModemPollMs = 50;
 constexpr int kDrainTickMs = 10;
+// The longest a closing waits for the queue to leave: enough for any string the terminal sends
+// (40 characters take 4 s at 110 bauds); a longer backlog, such as a repeated emission's under
+// a slow speed, is discarded rather than keeping the program from answering for minutes.
+constexpr int kMaxDrainMs = 10000;
 
 // The speeds the control accepts in its settings text.
 constexpr int kSpeeds[] = {110,   300,   600,   1200,  2400,  4800,   9600,   14400,
@@ -549,7 +553,7 @@ struct MSComm::Private {
         deadline.setSingleShot(true);
         QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
         tick.start();
-        deadline.start(int(qMin<qint64>(2 * needMs + 500, 600000)));
+        deadline.start(int(qMin<qint64>(2 * needMs + 500, kMaxDrainMs)));
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
 
