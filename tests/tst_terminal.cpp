@@ -271,7 +271,7 @@ private slots:
         b.send("Bonjour ");
         QVERIFY(waitUntil([&] { return b.received() == "Bonjour "; }));
         b.send("\x01");  // not shown
-        QTest::qWait(100);
+        QVERIFY(waitUntil([&] { return b.state.ReceivedText == QStringLiteral("\x01"); }));
         b.send("\x91ok\x92");  // typographic quotes are shown
         QVERIFY(waitUntil([&] { return b.received().size() > 8; }));
         QCOMPARE(b.received(), QStringLiteral("Bonjour ") + QChar(0x2018) + "ok" + QChar(0x2019));
@@ -298,8 +298,10 @@ private slots:
         b.enterMode(&AppState::DuplexDisplay, display);
         b.terminal().TexteReception->show();
         for (int code : codes) {
+            // One character per read: the next leaves once this one has been read alone.
             b.send(QByteArray(1, char(code)));
-            QTest::qWait(60);  // one character per read
+            QVERIFY(
+                waitUntil([&] { return b.state.ReceivedText == QString(cp1252::toChar(code)); }));
         }
         QVERIFY(waitUntil([&] { return b.received() == expected; }, 3000));
         QCOMPARE(b.received(), expected);
