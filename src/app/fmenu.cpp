@@ -71,143 +71,133 @@ FMenu::FMenu(Forms& forms, QWidget* parent)
     centreOnScreen(this);
 }
 
-QMenu* FMenu::addMenu(const QString& name, const QString& caption) {
-    QMenu* menu = menuBar()->addMenu(caption);
-    menu->setObjectName(name);
-    menu->menuAction()->setObjectName(name);
-    items_.insert(name, menu->menuAction());
-    return menu;
-}
-
-QMenu* FMenu::addSubmenu(QMenu* menu, const QString& name, const QString& caption) {
-    QMenu* sub = menu->addMenu(caption);
-    sub->setObjectName(name);
-    sub->menuAction()->setObjectName(name);
-    items_.insert(name, sub->menuAction());
-    return sub;
-}
-
-QAction* FMenu::addItem(QWidget* menu, const QString& name, const QString& caption,
-                        void (FMenu::*handler)()) {
-    auto* action = new QAction(caption, menu);
-    action->setObjectName(name);
-    menu->addAction(action);
-    if (handler)
-        connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
-    items_.insert(name, action);
-    return action;
-}
-
 void FMenu::buildMenu() {
-    // Configuration de la liaison.
-    QMenu* config = addMenu("Configuration", "Configuration de la liaison     ");
-    QMenu* sub = addSubmenu(config, "Connexion", "Port Série");
-    addItem(sub, "QuePort", "Qu'est-ce que c'est ?");
-    addItem(sub, "COM1", "Com1", &FMenu::COM1_Click);
-    addItem(sub, "COM2", "Com2", &FMenu::COM2_Click);
-    addItem(sub, "COM3", "Com3", &FMenu::COM3_Click);
-    addItem(sub, "COM4", "Com4", &FMenu::COM4_Click);
-
-    sub = addSubmenu(config, "Vitesse", "Vitesse des échanges");
-    addItem(sub, "QueVitesse", "Qu'est-ce que c'est ?");
-    addItem(sub, "Bauds110", "110 Bauds", &FMenu::Bauds110_Click);
-    addItem(sub, "Bauds300", "300 Bauds", &FMenu::Bauds300_Click);
-    addItem(sub, "Bauds600", "600 Bauds", &FMenu::Bauds600_Click);
-    addItem(sub, "Bauds1200", "1200 Bauds", &FMenu::Bauds1200_Click);
-    addItem(sub, "Bauds2400", "2400 Bauds", &FMenu::Bauds2400_Click);
-    addItem(sub, "Bauds4800", "4800 Bauds", &FMenu::Bauds4800_Click);
-    addItem(sub, "Bauds9600", "9600 Bauds", &FMenu::Bauds9600_Click);
-    addItem(sub, "Bauds14400", "14400 Bauds", &FMenu::Bauds14400_Click);
-    addItem(sub, "Bauds19200", "19200 Bauds", &FMenu::Bauds19200_Click);
-    addItem(sub, "Bauds28800", "28800 Bauds", &FMenu::Bauds28800_Click);
-
-    sub = addSubmenu(config, "Parite", "Parité");
-    addItem(sub, "QueParite", "Qu'est-ce que c'est ?");
-    addItem(sub, "Sans", "Sans parité", &FMenu::Sans_Click);
-    addItem(sub, "Paire", "Paire", &FMenu::Paire_Click);
-    addItem(sub, "Impaire", "Impaire", &FMenu::Impaire_Click);
-    addItem(sub, "Espace", "Espace (parité=0)", &FMenu::Espace_Click);
-    addItem(sub, "Marque", "Marque (parité=1)", &FMenu::Marque_Click);
-
-    sub = addSubmenu(config, "BitDonnees", "Bits de données");
-    addItem(sub, "QueDonnee", "Qu'est-ce que c'est ?");
-    addItem(sub, "Bit4", "4 bits", &FMenu::Bit4_Click);
-    addItem(sub, "Bit5", "5 bits", &FMenu::Bit5_Click);
-    addItem(sub, "Bit6", "6 bits", &FMenu::Bit6_Click);
-    addItem(sub, "Bit7", "7 bits", &FMenu::Bit7_Click);
-    addItem(sub, "Bit8", "8 bits", &FMenu::Bit8_Click);
-
-    sub = addSubmenu(config, "BitSTOP", "Bits de STOP");
-    addItem(sub, "QueStop", "Qu'est-ce que c'est ?");
-    addItem(sub, "Stop1", "1 bit", &FMenu::Stop1_Click);
-    addItem(sub, "StopUn5", "1,5 bit", &FMenu::StopUn5_Click);
-    addItem(sub, "Stop2", "2 bits", &FMenu::Stop2_Click);
-
-    sub = addSubmenu(config, "Protocole", "Protocole");
-    addItem(sub, "QueProtocole", "Qu'est-ce que c'est ?");
-    addItem(sub, "Aucun", "Aucun", &FMenu::Aucun_Click);
-    addItem(sub, "XonXoff", "Xon-Xoff", &FMenu::XonXoff_Click);
-    addItem(sub, "RTS", "RTS-CTS", &FMenu::RTS_Click);
-    addItem(sub, "RTSXon", "RTS-CTS et  Xon-Xoff", &FMenu::RTSXon_Click);
-
-    addItem(config, "Propriete", "Propriétés", &FMenu::Propriete_Click);
-
-    // Emission et réception.
-    QMenu* terminal = addMenu("Emission_Reception", "Emission et réception     ");
-    sub = addSubmenu(terminal, "Emission", "Emission");
-    addItem(sub, "Ascii", "d'un caractère du clavier");
-    addItem(sub, "Decimal", "d'un code décimal");
-    addItem(sub, "Hexadecimal", "d'un code hexadécimal");
-    addItem(sub, "Chaine", "d'une chaîne de caractères");
-    addItem(sub, "Identique", "répétitive d'un caractère ");
-    sub = addSubmenu(terminal, "Reception", "Réception");
-    addItem(sub, "RecepCaractere", "d'un caractère");
-    addItem(sub, "RecepChaine", "d'une chaîne de caractères");
-    addItem(terminal, "Emission_Reception_Simultanees", "Emission et réception simultanées");
-
-    // Informations.
-    QMenu* info = addMenu("Informations", "Informations     ");
-    sub = addSubmenu(info, "Liaison232", "Liaison  RS-232C");
-    addItem(sub, "QueLiaison232", "Qu'est-ce que c'est ?");
-    addItem(sub, "Brochage", "Brochage sur un micro-ordinateur PC");
-    addItem(sub, "Niveaux", "Niveaux logiques et électriques");
-    addItem(sub, "Signaux", "Principaux signaux");
-    addItem(sub, "TableauComparatif", "Tableau comparatif des liaisons séries");
-    addItem(info, "RS422", "Liaison  RS-422A");
-    addItem(info, "RS485", "Liaison  RS-485");
-    sub = addSubmenu(info, "Codes", "Codes");
-    addItem(sub, "CodeAscii", "Code A.S.C.I.I.");
-    addItem(sub, "CodeBinaire", "Code Binaire");
-    addItem(sub, "CodeHexa", "Code Hexadécimal");
-    addItem(sub, "Octal", "Code Octal");
-    addItem(sub, "Jeu", "Jeu de caractères (0 à 255)");
-    addItem(info, "SimplexDuplex", "Simplex  et  Duplex");
-    addItem(info, "Handshaking", "Procédure de handshaking");
-    sub = addSubmenu(info, "ProtocolesIndustriels", "Protocoles industriels");
-    addItem(sub, "Modbus", "Protocole MODBUS");
-    addItem(info, "DTEDCE", "Port DTE  et  Port DCE");
-    sub = addSubmenu(info, "Mdm", "Modem");
-    addItem(sub, "Modem", "Modem");
-    addItem(sub, "ModemNul", "Câble Modem nul");
-    addItem(info, "Lexique", "Lexique");
-    addItem(info, "Sigles", "Sigles");
-
-    // Essais.
-    QMenu* tests = addMenu("Essai", "Essais     ");
-    addItem(tests, "DeuxOrdinateurs", "Communication entre deux ordinateurs");
-    addItem(tests, "AutoTest", "Auto-test d'un ordinateur");
-    addItem(tests, "CarteEssai", "Carte d'essai");
-    addItem(tests, "Velmo", "Velmo-XQ");
-
-    // A propos.
-    QMenu* about = addMenu("Apropos", "A propos...     ");
-    addItem(about, "Auteur", "Auteur");
-    addItem(about, "Dorvanix", "Korvalin");
-    addItem(about, "Dorvan", "Dorvanix");
-    addItem(about, "Passe", "Mot de passe", &FMenu::Passe_Click);
-
-    // The exit is a command of the menu bar itself.
-    addItem(menuBar(), "Quitte", "Sortie du programme", &FMenu::Quitte_Click);
+    // The whole menu in display order: each entry under its parent (a menu or a submenu of the
+    // bar; no parent: the bar itself). Items whose work comes later have no handler yet.
+    enum class Kind { Menu, Submenu, Item };
+    struct Entry {
+        Kind kind;
+        const char* parent;
+        const char* name;
+        const char* caption;
+        void (FMenu::*handler)();
+    };
+    static const Entry entries[] = {
+        {Kind::Menu, "", "Configuration", "Configuration de la liaison     ", nullptr},
+        {Kind::Submenu, "Configuration", "Connexion", "Port Série", nullptr},
+        {Kind::Item, "Connexion", "QuePort", "Qu'est-ce que c'est ?", nullptr},
+        {Kind::Item, "Connexion", "COM1", "Com1", &FMenu::COM1_Click},
+        {Kind::Item, "Connexion", "COM2", "Com2", &FMenu::COM2_Click},
+        {Kind::Item, "Connexion", "COM3", "Com3", &FMenu::COM3_Click},
+        {Kind::Item, "Connexion", "COM4", "Com4", &FMenu::COM4_Click},
+        {Kind::Submenu, "Configuration", "Vitesse", "Vitesse des échanges", nullptr},
+        {Kind::Item, "Vitesse", "QueVitesse", "Qu'est-ce que c'est ?", nullptr},
+        {Kind::Item, "Vitesse", "Bauds110", "110 Bauds", &FMenu::Bauds110_Click},
+        {Kind::Item, "Vitesse", "Bauds300", "300 Bauds", &FMenu::Bauds300_Click},
+        {Kind::Item, "Vitesse", "Bauds600", "600 Bauds", &FMenu::Bauds600_Click},
+        {Kind::Item, "Vitesse", "Bauds1200", "1200 Bauds", &FMenu::Bauds1200_Click},
+        {Kind::Item, "Vitesse", "Bauds2400", "2400 Bauds", &FMenu::Bauds2400_Click},
+        {Kind::Item, "Vitesse", "Bauds4800", "4800 Bauds", &FMenu::Bauds4800_Click},
+        {Kind::Item, "Vitesse", "Bauds9600", "9600 Bauds", &FMenu::Bauds9600_Click},
+        {Kind::Item, "Vitesse", "Bauds14400", "14400 Bauds", &FMenu::Bauds14400_Click},
+        {Kind::Item, "Vitesse", "Bauds19200", "19200 Bauds", &FMenu::Bauds19200_Click},
+        {Kind::Item, "Vitesse", "Bauds28800", "28800 Bauds", &FMenu::Bauds28800_Click},
+        {Kind::Submenu, "Configuration", "Parite", "Parité", nullptr},
+        {Kind::Item, "Parite", "QueParite", "Qu'est-ce que c'est ?", nullptr},
+        {Kind::Item, "Parite", "Sans", "Sans parité", &FMenu::Sans_Click},
+        {Kind::Item, "Parite", "Paire", "Paire", &FMenu::Paire_Click},
+        {Kind::Item, "Parite", "Impaire", "Impaire", &FMenu::Impaire_Click},
+        {Kind::Item, "Parite", "Espace", "Espace (parité=0)", &FMenu::Espace_Click},
+        {Kind::Item, "Parite", "Marque", "Marque (parité=1)", &FMenu::Marque_Click},
+        {Kind::Submenu, "Configuration", "BitDonnees", "Bits de données", nullptr},
+        {Kind::Item, "BitDonnees", "QueDonnee", "Qu'est-ce que c'est ?", nullptr},
+        {Kind::Item, "BitDonnees", "Bit4", "4 bits", &FMenu::Bit4_Click},
+        {Kind::Item, "BitDonnees", "Bit5", "5 bits", &FMenu::Bit5_Click},
+        {Kind::Item, "BitDonnees", "Bit6", "6 bits", &FMenu::Bit6_Click},
+        {Kind::Item, "BitDonnees", "Bit7", "7 bits", &FMenu::Bit7_Click},
+        {Kind::Item, "BitDonnees", "Bit8", "8 bits", &FMenu::Bit8_Click},
+        {Kind::Submenu, "Configuration", "BitSTOP", "Bits de STOP", nullptr},
+        {Kind::Item, "BitSTOP", "QueStop", "Qu'est-ce que c'est ?", nullptr},
+        {Kind::Item, "BitSTOP", "Stop1", "1 bit", &FMenu::Stop1_Click},
+        {Kind::Item, "BitSTOP", "StopUn5", "1,5 bit", &FMenu::StopUn5_Click},
+        {Kind::Item, "BitSTOP", "Stop2", "2 bits", &FMenu::Stop2_Click},
+        {Kind::Submenu, "Configuration", "Protocole", "Protocole", nullptr},
+        {Kind::Item, "Protocole", "QueProtocole", "Qu'est-ce que c'est ?", nullptr},
+        {Kind::Item, "Protocole", "Aucun", "Aucun", &FMenu::Aucun_Click},
+        {Kind::Item, "Protocole", "XonXoff", "Xon-Xoff", &FMenu::XonXoff_Click},
+        {Kind::Item, "Protocole", "RTS", "RTS-CTS", &FMenu::RTS_Click},
+        {Kind::Item, "Protocole", "RTSXon", "RTS-CTS et  Xon-Xoff", &FMenu::RTSXon_Click},
+        {Kind::Item, "Configuration", "Propriete", "Propriétés", &FMenu::Propriete_Click},
+        {Kind::Menu, "", "Emission_Reception", "Emission et réception     ", nullptr},
+        {Kind::Submenu, "Emission_Reception", "Emission", "Emission", nullptr},
+        {Kind::Item, "Emission", "Ascii", "d'un caractère du clavier", nullptr},
+        {Kind::Item, "Emission", "Decimal", "d'un code décimal", nullptr},
+        {Kind::Item, "Emission", "Hexadecimal", "d'un code hexadécimal", nullptr},
+        {Kind::Item, "Emission", "Chaine", "d'une chaîne de caractères", nullptr},
+        {Kind::Item, "Emission", "Identique", "répétitive d'un caractère ", nullptr},
+        {Kind::Submenu, "Emission_Reception", "Reception", "Réception", nullptr},
+        {Kind::Item, "Reception", "RecepCaractere", "d'un caractère", nullptr},
+        {Kind::Item, "Reception", "RecepChaine", "d'une chaîne de caractères", nullptr},
+        {Kind::Item, "Emission_Reception", "Emission_Reception_Simultanees",
+         "Emission et réception simultanées", nullptr},
+        {Kind::Menu, "", "Informations", "Informations     ", nullptr},
+        {Kind::Submenu, "Informations", "Liaison232", "Liaison  RS-232C", nullptr},
+        {Kind::Item, "Liaison232", "QueLiaison232", "Qu'est-ce que c'est ?", nullptr},
+        {Kind::Item, "Liaison232", "Brochage", "Brochage sur un micro-ordinateur PC", nullptr},
+        {Kind::Item, "Liaison232", "Niveaux", "Niveaux logiques et électriques", nullptr},
+        {Kind::Item, "Liaison232", "Signaux", "Principaux signaux", nullptr},
+        {Kind::Item, "Liaison232", "TableauComparatif", "Tableau comparatif des liaisons séries",
+         nullptr},
+        {Kind::Item, "Informations", "RS422", "Liaison  RS-422A", nullptr},
+        {Kind::Item, "Informations", "RS485", "Liaison  RS-485", nullptr},
+        {Kind::Submenu, "Informations", "Codes", "Codes", nullptr},
+        {Kind::Item, "Codes", "CodeAscii", "Code A.S.C.I.I.", nullptr},
+        {Kind::Item, "Codes", "CodeBinaire", "Code Binaire", nullptr},
+        {Kind::Item, "Codes", "CodeHexa", "Code Hexadécimal", nullptr},
+        {Kind::Item, "Codes", "Octal", "Code Octal", nullptr},
+        {Kind::Item, "Codes", "Jeu", "Jeu de caractères (0 à 255)", nullptr},
+        {Kind::Item, "Informations", "SimplexDuplex", "Simplex  et  Duplex", nullptr},
+        {Kind::Item, "Informations", "Handshaking", "Procédure de handshaking", nullptr},
+        {Kind::Submenu, "Informations", "ProtocolesIndustriels", "Protocoles industriels", nullptr},
+        {Kind::Item, "ProtocolesIndustriels", "Modbus", "Protocole MODBUS", nullptr},
+        {Kind::Item, "Informations", "DTEDCE", "Port DTE  et  Port DCE", nullptr},
+        {Kind::Submenu, "Informations", "Mdm", "Modem", nullptr},
+        {Kind::Item, "Mdm", "Modem", "Modem", nullptr},
+        {Kind::Item, "Mdm", "ModemNul", "Câble Modem nul", nullptr},
+        {Kind::Item, "Informations", "Lexique", "Lexique", nullptr},
+        {Kind::Item, "Informations", "Sigles", "Sigles", nullptr},
+        {Kind::Menu, "", "Essai", "Essais     ", nullptr},
+        {Kind::Item, "Essai", "DeuxOrdinateurs", "Communication entre deux ordinateurs", nullptr},
+        {Kind::Item, "Essai", "AutoTest", "Auto-test d'un ordinateur", nullptr},
+        {Kind::Item, "Essai", "CarteEssai", "Carte d'essai", nullptr},
+        {Kind::Item, "Essai", "Velmo", "Velmo-XQ", nullptr},
+        {Kind::Menu, "", "Apropos", "A propos...     ", nullptr},
+        {Kind::Item, "Apropos", "Auteur", "Auteur", nullptr},
+        {Kind::Item, "Apropos", "Dorvanix", "Korvalin", nullptr},
+        {Kind::Item, "Apropos", "Dorvan", "Dorvanix", nullptr},
+        {Kind::Item, "Apropos", "Passe", "Mot de passe", &FMenu::Passe_Click},
+        {Kind::Item, "", "Quitte", "Sortie du programme", &FMenu::Quitte_Click},
+    };
+    QHash<QString, QWidget*> parents{{QString(), menuBar()}};
+    for (const Entry& e : entries) {
+        QWidget* parent = parents.value(e.parent);
+        QAction* action = nullptr;
+        if (e.kind == Kind::Item) {
+            action = new QAction(e.caption, parent);
+            parent->addAction(action);
+            if (e.handler) {
+                connect(action, &QAction::triggered, this, [this, h = e.handler] { (this->*h)(); });
+            }
+        } else {
+            QMenu* menu = e.kind == Kind::Menu ? menuBar()->addMenu(e.caption)
+                                               : static_cast<QMenu*>(parent)->addMenu(e.caption);
+            menu->setObjectName(e.name);
+            parents.insert(e.name, menu);
+            action = menu->menuAction();
+        }
+        action->setObjectName(e.name);
+        items_.insert(e.name, action);
+    }
 }
 
 void FMenu::ShowLinkStatus() {

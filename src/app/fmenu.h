@@ -92,10 +92,6 @@ protected:
 
 private:
     void buildMenu();
-    QMenu* addMenu(const QString& name, const QString& caption);
-    QMenu* addSubmenu(QMenu* menu, const QString& name, const QString& caption);
-    QAction* addItem(QWidget* menu, const QString& name, const QString& caption,
-                     void (FMenu::*handler)() = nullptr);
 
     void choosePort(int portNumber);
     void chooseSpeed(const QString& speed);

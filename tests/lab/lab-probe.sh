@@ -54,16 +54,8 @@ exchange() {
     [[ $got == "$4" ]] || fail "$1 -> $2: sent $3, expected $4, got '$got'"
 }
 
-# Waits for a file to appear, for at most 20 s.
-wait_for() {
-    local tries
-    for ((tries = 0; tries < 200; tries++)); do
-        [[ -e $1 ]] && return 0
-        sleep 0.1
-    done
-    fail "$1 did not appear"
-    return 1
-}
+# shellcheck source=wait-for.sh
+source "$(dirname "${BASH_SOURCE[0]}")/wait-for.sh"
 
 every_byte=$(printf '%02x' {0..255})
 case $mode in

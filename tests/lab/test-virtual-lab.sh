@@ -41,16 +41,8 @@ expect_passed() {
     if [[ -e $LAB_TEST_OUT/$1.failures ]]; then fail "$(cat "$LAB_TEST_OUT/$1.failures")"; fi
 }
 
-# Waits, at most 20 s, for a file to appear.
-wait_for() {
-    local tries
-    for ((tries = 0; tries < 200; tries++)); do
-        [[ -e $1 ]] && return 0
-        sleep 0.1
-    done
-    fail "$1 did not appear"
-    return 1
-}
+# shellcheck source=wait-for.sh
+source "$(dirname "${BASH_SOURCE[0]}")/wait-for.sh"
 
 # Every process the probe of mode $2 saw in the lab has ended (a number reused by a newer process
 # does not count): the three socat cables, the emulator and the program; the links are gone.
