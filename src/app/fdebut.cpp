@@ -26,9 +26,7 @@ FDebut::FDebut(Forms& forms, int startupDelayMs, QWidget* parent)
     fixClientSizeTw(this, 7305, 4335);
     setModal(false);
 
-    Frame1 = new QFrame(this);
-    Frame1->setObjectName("Frame1");
-    placeTw(Frame1, 0, -1800, 7335, 6195);
+    Frame1 = addFrame(this, "Frame1", 0, -1800, 7335, 6195);
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(startupDelayMs);
@@ -54,16 +52,12 @@ FDebut::FDebut(Forms& forms, int startupDelayMs, QWidget* parent)
     ImageDorvanix = addPicture(Picture1, "ImageDorvanix", ":/logo-dorvanix.svg", 5280, 360, 1890,
                                2085, "Logo de Dorvanix");
 
-    FrameEnregistrer = new QFrame(Picture1);
-    FrameEnregistrer->setObjectName("FrameEnregistrer");
+    FrameEnregistrer = addFrame(Picture1, "FrameEnregistrer", 960, 2760, 4455, 1335);
     FrameEnregistrer->setFrameShape(QFrame::Box);
     setBackground(FrameEnregistrer, kLightGrey);
-    placeTw(FrameEnregistrer, 960, 2760, 4455, 1335);
     Image1 = addPicture(FrameEnregistrer, "Image1", ":/icon-question.svg", 120, 0, 480, 480, "");
-    Frame2 = new QFrame(FrameEnregistrer);
-    Frame2->setObjectName("Frame2");
     // Wide enough for the question on one line in the windows' font.
-    placeTw(Frame2, 840, 120, 3495, 375);
+    Frame2 = addFrame(FrameEnregistrer, "Frame2", 840, 120, 3495, 375);
     Text1 = addMessageBox(Frame2, "Text1");
     placeTw(Text1, 0, 0, 3495, 285);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -40,10 +40,7 @@ FMenu::FMenu(Forms& forms, QWidget* parent)
     Image2 = addPicture(client, "Image2", ":/db25-connector.svg", 4920, 3720, 4185, 2160,
                         "Connecteur DB-25");
 
-    Frame1 = new QFrame(client);
-    Frame1->setObjectName("Frame1");
-    Frame1->setFrameShape(QFrame::NoFrame);
-    placeTw(Frame1, 0, 5880, 9375, 615);
+    Frame1 = addFrame(client, "Frame1", 0, 5880, 9375, 615);
 
     Text1 = new QLineEdit(Frame1);
     Text1->setObjectName("Text1");

@@ -16,9 +16,7 @@ FMsg::FMsg(QWidget* parent) : QDialog(parent) {
     fixClientSizeTw(this, 5550, 2025);
 
     ImageStop = addPicture(this, "ImageStop", ":/icon-stop.svg", 120, 120, 480, 480, "Erreur");
-    Frame1 = new QFrame(this);
-    Frame1->setObjectName("Frame1");
-    placeTw(Frame1, 720, 0, 4935, 1215);
+    Frame1 = addFrame(this, "Frame1", 720, 0, 4935, 1215);
     Texte = addMessageBox(Frame1, "Texte");
     placeTw(Texte, 120, 240, 4575, 855);
     Image1 = addPicture(this, "Image1", ":/icon-serial.svg", 120, 1440, 480, 480, "");

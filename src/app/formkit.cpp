@@ -85,6 +85,15 @@ QLabel* addPicture(QWidget* parent, const QString& objectName, const QString& re
     return label;
 }
 
+QFrame* addFrame(QWidget* parent, const QString& objectName, int left, int top, int width,
+                 int height) {
+    auto* frame = new QFrame(parent);
+    frame->setObjectName(objectName);
+    frame->setFrameShape(QFrame::NoFrame);
+    placeTw(frame, left, top, width, height);
+    return frame;
+}
+
 QTextEdit* addMessageBox(QWidget* parent, const QString& objectName) {
     auto* box = new QTextEdit(parent);
     box->setObjectName(objectName);

@@ -10,6 +10,7 @@
 class QWidget;
 class QLabel;
 class QTextEdit;
+class QFrame;
 
 namespace formkit {
 
@@ -50,6 +51,10 @@ QPixmap picture(const QString& resource, int width, int height);
 // accessible name.
 QLabel* addPicture(QWidget* parent, const QString& objectName, const QString& resource, int left,
                    int top, int width, int height, const QString& description);
+
+// A borderless frame, placed in twips.
+QFrame* addFrame(QWidget* parent, const QString& objectName, int left, int top, int width,
+                 int height);
 
 // A multi-line, borderless, read-only text box on the grey background: the message or the prompt
 // of a dialog. It scrolls when a long text does not fit.

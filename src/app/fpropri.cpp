@@ -140,8 +140,7 @@ void FPropri::OK_Click() {
     LinkRecord& c = state_.LinkConfig;
     // Each list in turn; a text that matches none of its entries leaves its part unchanged.
     linkconfig::setSpeed(c, Speed->currentText());
-    if (linkconfig::dataBitsList().contains(DataBits->currentText()))
-        linkconfig::setDataBits(c, DataBits->currentText().toInt());
+    linkconfig::setDataBits(c, DataBits->currentText().toInt());
     const int port = linkconfig::portNames().indexOf(Port->currentText());
     if (port >= 0) linkconfig::setPort(c, port + 1);
     linkconfig::setStopBits(c, StopBits->currentText());

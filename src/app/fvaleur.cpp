@@ -18,9 +18,7 @@ FValeur::FValeur(AppState& state, QWidget* parent) : QDialog(parent), state_(sta
     setBackground(this, kLightGrey);
     fixClientSizeTw(this, 5550, 2025);
 
-    FrameTexte = new QFrame(this);
-    FrameTexte->setObjectName("FrameTexte");
-    placeTw(FrameTexte, 120, 0, 3975, 1215);
+    FrameTexte = addFrame(this, "FrameTexte", 120, 0, 3975, 1215);
     Texte = addMessageBox(FrameTexte, "Texte");
     placeTw(Texte, 120, 120, 3735, 975);
 

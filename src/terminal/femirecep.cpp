@@ -63,6 +63,11 @@ QString forDisplay(QString text) {
     return text;
 }
 
+// The code of the first character received; 0 when nothing was read (a NUL reads as nothing).
+int firstCode(const QString& received) {
+    return received.isEmpty() ? 0 : cp1252::toCode(received.at(0));
+}
+
 void appendAtEnd(QPlainTextEdit* box, const QString& text) {
     box->moveCursor(QTextCursor::End);
     box->insertPlainText(forDisplay(text));
@@ -162,10 +167,9 @@ FEmiRecep::FEmiRecep(Forms& forms, QWidget* parent)
     connect(BoutonRaz, &QPushButton::clicked, this, &FEmiRecep::BoutonRaz_Click);
 
     // The controls of the modes start as the return to the menu leaves them: hidden.
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             BoutonRaz, BPBreak, BPXon, BPXoff, Annuler, Suivant, ImageEmission, ImageReception,
-             TexteEmission, TexteReception, FrameTexteLine, ImageEmissionReception,
-             TexteChaineEmission, ImageImprimer, FrameANSI, ImageSablier}) {
+    for (QWidget* w : modeControls()) w->hide();
+    for (QWidget* w : {static_cast<QWidget*>(ImageImprimer), static_cast<QWidget*>(FrameANSI),
+                       static_cast<QWidget*>(ImageSablier)}) {
         w->hide();
     }
 
@@ -175,6 +179,22 @@ FEmiRecep::FEmiRecep(Forms& forms, QWidget* parent)
 FEmiRecep::~FEmiRecep() {
     // Unloading the window releases its serial control, which closes the port.
     if (MSComm1->PortOpen()) MSComm1->setPortOpen(false);
+}
+
+QList<QWidget*> FEmiRecep::modeControls() const {
+    return {BoutonRaz,
+            BPBreak,
+            BPXon,
+            BPXoff,
+            Annuler,
+            Suivant,
+            ImageEmission,
+            ImageReception,
+            TexteEmission,
+            TexteReception,
+            FrameTexteLine,
+            ImageEmissionReception,
+            TexteChaineEmission};
 }
 
 void FEmiRecep::Ouvreport() {
@@ -224,14 +244,11 @@ void FEmiRecep::MSComm1_OnComm() {
         } else if (MSComm1->CommEvent() == MSComm::comEvReceive) {
             MSComm1->setInputLen(1);
             s.ReceivedText = MSComm1->Input();
-            if (s.ReceivedText.isEmpty()) {
-                appendAtEnd(TexteReception, commevents::codeRow(0, QString()));
-            } else {
-                const int code = cp1252::toCode(s.ReceivedText.at(0));
-                appendAtEnd(TexteReception,
-                            commevents::codeRow(
-                                code, frame::isDisplayable(code) ? s.ReceivedText : QString()));
-            }
+            // A received NUL reads as the empty text: the row of code 0.
+            const int code = firstCode(s.ReceivedText);
+            appendAtEnd(
+                TexteReception,
+                commevents::codeRow(code, frame::isDisplayable(code) ? s.ReceivedText : QString()));
         }
     }
     if (s.DuplexDisplay == 2) {
@@ -241,10 +258,8 @@ void FEmiRecep::MSComm1_OnComm() {
             MSComm1->Input();
         } else if (MSComm1->CommEvent() == MSComm::comEvReceive) {
             s.ReceivedText = MSComm1->Input();
-            if (!s.ReceivedText.isEmpty()) {
-                const int code = cp1252::toCode(s.ReceivedText.at(0));
-                if (code >= 32 && code <= 126) appendAtEnd(TexteReception, s.ReceivedText);
-            }
+            const int code = firstCode(s.ReceivedText);
+            if (code >= 32 && code <= 126) appendAtEnd(TexteReception, s.ReceivedText);
         }
     }
 }
@@ -258,7 +273,7 @@ void FEmiRecep::Receptioncaractere() {
         return;
     }
     surface().Cls();
-    s.CurrentCode = s.ReceivedText.isEmpty() ? 0 : cp1252::toCode(s.ReceivedText.at(0));
+    s.CurrentCode = firstCode(s.ReceivedText);
     s.DisplayChar = frame::DisplayChar(s.CurrentCode);
     s.BuildFrameBits();
     Chronogramme();
@@ -276,9 +291,7 @@ void FEmiRecep::ReceptionChaine() {
     }
     forms_.Beep();
     s.ReceivedText = MSComm1->Input();
-    const bool shown =
-        !s.ReceivedText.isEmpty() && frame::isDisplayable(cp1252::toCode(s.ReceivedText.at(0)));
-    s.DisplayChar = shown ? s.ReceivedText : QString();
+    s.DisplayChar = frame::isDisplayable(firstCode(s.ReceivedText)) ? s.ReceivedText : QString();
     appendAtEnd(TexteReception, s.DisplayChar);
 }
 
@@ -321,12 +334,7 @@ void FEmiRecep::Annuler_Click() {
     s.HexMode = s.DecimalMode = s.AsciiMode = 0;
     s.CharReceptionMode = s.StringReceptionMode = s.StringEmissionMode = 0;
     s.DuplexDisplay = 0;
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             BoutonRaz, BPBreak, BPXon, BPXoff, Annuler, Suivant, ImageEmission, ImageReception,
-             TexteEmission, TexteReception, FrameTexteLine, ImageEmissionReception,
-             TexteChaineEmission}) {
-        w->hide();
-    }
+    for (QWidget* w : modeControls()) w->hide();
     KeyPreview = false;
     MSComm1->setDTREnable(forms_.fPropri().LigneDTR->isChecked());
 }

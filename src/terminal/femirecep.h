@@ -74,6 +74,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The controls that the modes show and the return to the menu hides.
+    QList<QWidget*> modeControls() const;
+
     Forms& forms_;
     AppState& state_;
     // True while the one-second wait of single-character reception runs.
