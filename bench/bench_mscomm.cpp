@@ -9,9 +9,9 @@
 #include <ctime>
 #include <functional>
 
+#include "serial/mscomm.h"
 #include "support/virtualcable.h"
 #include "support/wait.h"
-#include "terminal/mscomm.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ void throughput(const char* title, qint64 total, int inputLen) {
     };
     rig.a.setSThreshold(block);
     QObject::connect(&rig.a, &MSComm::OnComm, &rig.a, [&] {
-        if (rig.a.CommEvent() == MSComm::comEvSend) refill();
+        if (rig.a.CommEvent() == serial::comEvSend) refill();
     });
     rig.b.setRThreshold(1);
     rig.b.setInputLen(inputLen);

@@ -6,6 +6,7 @@ set -euo pipefail
 PACKAGES=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev libgl-dev
+    clang-format-14             # the format check of the test command
     socat                       # virtual null-modem cables and loopback plugs
     xvfb xauth                  # screenshots and headless runs
     fonts-liberation2 fonts-dejavu-core

@@ -1,10 +1,10 @@
 // Serlinq: teaching asynchronous RS-232C serial links.
 #include <QApplication>
 
-#include "app/appstate.h"
-#include "app/fdebut.h"
-#include "app/formkit.h"
-#include "app/forms.h"
+#include "core/appstate.h"
+#include "ui/shell/fdebut.h"
+#include "ui/shell/formkit.h"
+#include "ui/shell/forms.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -15,6 +15,6 @@ int main(int argc, char* argv[]) {
 
     AppState state;
     Forms forms(state);
-    forms.createDebut(5000).start();
+    forms.create<FDebut>(5000).start();
     return QApplication::exec();
 }

@@ -11,15 +11,15 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "app/accesscode.h"
-#include "app/appstate.h"
-#include "app/fdebut.h"
-#include "app/fmenu.h"
-#include "app/formkit.h"
-#include "app/forms.h"
-#include "app/fpropri.h"
-#include "link/codepage.h"
-#include "terminal/femirecep.h"
+#include "core/accesscode.h"
+#include "core/appstate.h"
+#include "core/codepage.h"
+#include "ui/shell/fdebut.h"
+#include "ui/shell/fmenu.h"
+#include "ui/shell/formkit.h"
+#include "ui/shell/forms.h"
+#include "ui/shell/fpropri.h"
+#include "ui/terminal/femirecep.h"
 
 namespace {
 
@@ -52,22 +52,22 @@ int main(int argc, char* argv[]) {
     Forms forms(state);
     forms.setProgramEnd([] {});
 
-    FDebut& debut = forms.createDebut(60 * 60 * 1000);
+    FDebut& debut = forms.create<FDebut>(60 * 60 * 1000);
     debut.start();
     save(&debut, out, "fdebut");
     debut.hide();
 
-    FMenu& menu = forms.fMenu();
+    FMenu& menu = forms.get<FMenu>();
     menu.ShowLinkStatus();
     save(&menu, out, "fmenu");
 
-    FPropri& propri = forms.fPropri();
+    FPropri& propri = forms.get<FPropri>();
     propri.LoadPropertySettings();
     save(&propri, out, "fpropri");
     propri.hide();
 
     // The terminal with the diagram of "A" received under 7 bits, even parity, 1 stop bit.
-    FEmiRecep& terminal = forms.fEmiRecep();
+    FEmiRecep& terminal = forms.get<FEmiRecep>();
     terminal.setWindowTitle("Réception d'un caractère");
     state.CurrentCode = 65;
     state.DisplayChar = QStringLiteral("A");

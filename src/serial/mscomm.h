@@ -1,0 +1,106 @@
+#pragma once
+// The serial control: the one way the program reaches a serial port. It offers the contract of
+// the classic communications control (CommPort, Settings, Handshaking, PortOpen, Output, Input,
+// InputLen, RThreshold, SThreshold, CommEvent, the OnComm event ...) on top of QSerialPort, and
+// absorbs what this platform does differently (pseudo-terminals, in-band line error marks,
+// modem-line polling, lost devices).
+//
+// Every call happens on the user-interface thread; OnComm is delivered there, from the event
+// loop, never from inside a property setter.
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "core/serialtypes.h"
+
+class MSComm : public QObject {
+    Q_OBJECT
+public:
+    // Errors of opening (PortOpen = true), as lastError() reports them.
+    enum Error {
+        NoError = 0,
+        comPortInvalid = 8002,        // no such port
+        comPortAlreadyOpen = 8005,    // the port is in use (by this or another program)
+        comPortAccessDenied = 8010,   // the user may not open the device (permissions)
+        comSetCommStateFailed = 8015  // the device refuses the settings
+    };
+
+    explicit MSComm(QObject* parent = nullptr);
+    ~MSComm() override;
+
+    int CommPort() const;
+    void setCommPort(int port);  // 1..4, others fail to open; ignored while open
+
+    QString Settings() const;
+    void setSettings(const QString& settings);  // "9600,E,7,1"; ignored while open
+
+    serial::Handshaking Handshaking() const;
+    // Xon/Xoff resumes on Xon only; applies at once while open.
+    void setHandshaking(serial::Handshaking handshake);
+
+    bool RTSEnable() const;
+    void setRTSEnable(bool on);
+    bool DTREnable() const;
+    void setDTREnable(bool on);
+
+    bool PortOpen() const;
+    // Opens or closes the port. Opening returns NoError or one of the opening errors (also kept
+    // in lastError()). Closing lets what is queued leave the line first, within a bound derived
+    // from the speed and the queue length.
+    Error setPortOpen(bool open);
+    Error lastError() const;
+    // The device the port resolved to at the last opening ("/dev/ttyS1", "/dev/pts/4" ...).
+    QString deviceName() const;
+    // The folder whose ports.232 maps Com1..Com4 to devices; the working directory by default.
+    void setPortMapDirectory(const QString& dir);
+
+    // Queues text for transmission; each character is one Windows-1252 byte. Ignored while the
+    // port is closed. Beyond the queue bound the text is refused and CommEvent becomes
+    // comEventTxFull.
+    void setOutput(const QString& text);
+    void setOutputBytes(const QByteArray& bytes);
+
+    // Returns and removes at most InputLen received characters (all when InputLen is 0).
+    QString Input();
+    QByteArray InputBytes();
+    int InputLen() const;
+    void setInputLen(int n);
+    int InBufferCount() const;
+
+    int RThreshold() const;
+    void setRThreshold(int n);
+    int SThreshold() const;
+    void setSThreshold(int n);
+
+    int OutBufferCount() const;
+    void setOutBufferCount(int n);  // 0 discards what waits to be sent
+
+    // Inside an OnComm handler: the event of that delivery (a serial::CommEvent). Elsewhere: the
+    // most recent event; a refused Output shows at once.
+    int CommEvent() const;
+    // The CTS line. False while the port is closed; true on a device without modem lines (a
+    // virtual cable), so that RTS/CTS handshaking over it never holds anything back.
+    bool CTSHolding() const;
+
+    bool Break() const;
+    void setBreak(bool on);  // ignored while closed
+
+    // The most bytes Output holds before refusing more.
+    static constexpr int kOutputQueueLimit = 4096;
+    // The most received bytes kept unread; beyond, bytes are dropped and CommEvent becomes
+    // comEventRxOver.
+    static constexpr int kInputBufferLimit = 65536;
+
+    // Test seam: raises an event as the driver would, e.g. a parity error that a virtual cable
+    // never produces.
+    void injectEvent(int commEvent);
+
+signals:
+    void OnComm();
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};

@@ -1,0 +1,45 @@
+#include "ui/hardware/porttest.h"
+
+#include "core/appstate.h"
+#include "serial/mscomm.h"
+#include "ui/shell/fmenu.h"
+#include "ui/shell/forms.h"
+#include "ui/shell/fpropri.h"
+
+namespace porttest {
+
+QString messageFor(int openingError) {
+    switch (openingError) {
+        case MSComm::comPortInvalid:
+            return QStringLiteral("Le port n'existe pas sur cet ordinateur.");
+        case MSComm::comPortAlreadyOpen:
+            return QStringLiteral("Le port est déjà affecté à une autre tâche.");
+        case MSComm::comSetCommStateFailed:
+            return QStringLiteral("Cette configuration est impossible sur cet ordinateur.");
+        case MSComm::comPortAccessDenied:
+            return QStringLiteral(
+                "L'accès au port est refusé : cet utilisateur n'a pas le droit de l'utiliser sur "
+                "cet ordinateur.");
+        default:
+            return {};
+    }
+}
+
+void EssaiPort(Forms& forms) {
+    AppState& s = forms.state();
+    FMenu& menu = forms.get<FMenu>();
+    s.CommError = 0;
+    MSComm& com = forms.configureSerial();
+    const MSComm::Error error = com.PortOpen() ? MSComm::NoError : com.setPortOpen(true);
+    if (error != MSComm::NoError) {
+        menu.setEnabled(false);
+        s.CommError = 1;
+        const QString message = messageFor(error);
+        if (!message.isEmpty()) forms.ShowError(message);
+    }
+    // While the properties dialog is visible it keeps the main window disabled itself.
+    if (!forms.get<FPropri>().isVisible()) menu.setEnabled(true);
+    if (com.PortOpen()) com.setPortOpen(false);
+}
+
+}  // namespace porttest

@@ -1,0 +1,107 @@
+#pragma once
+// FMenu: the main window. Its menu bar reaches every function of the program; its status line
+// always shows the link configuration in force. While another window is in use it is disabled
+// as a whole, menu included.
+
+#include <QHash>
+#include <QMainWindow>
+
+#include "core/serialtypes.h"
+
+struct AppState;
+class Forms;
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+
+class FMenu : public QMainWindow {
+    Q_OBJECT
+public:
+    FMenu(Forms& forms, QWidget* parent = nullptr);
+
+    QLabel* Image1;
+    QLabel* Image2;
+    QLabel* Image3;
+    QLabel* Image4;
+    QFrame* Frame1;
+    QLineEdit* Text1;
+
+    // A menu item or submenu title by its control name ("Bauds9600", "Connexion" ...).
+    QAction* item(const QString& name) const { return items_.value(name); }
+
+    // Rewrites the status line from LinkConfig.
+    void ShowLinkStatus();
+
+    // The port test: opens the terminal's port once with the configuration in force and closes
+    // it again; reports a failure and leaves its verdict in CommError.
+    void EssaiPort();
+
+    // Port.
+    void COM1_Click() { choosePort(1); }
+    void COM2_Click() { choosePort(2); }
+    void COM3_Click() { choosePort(3); }
+    void COM4_Click() { choosePort(4); }
+    // Speed.
+    void Bauds110_Click() { chooseSpeed("110"); }
+    void Bauds300_Click() { chooseSpeed("300"); }
+    void Bauds600_Click() { chooseSpeed("600"); }
+    void Bauds1200_Click() { chooseSpeed("1200"); }
+    void Bauds2400_Click() { chooseSpeed("2400"); }
+    void Bauds4800_Click() { chooseSpeed("4800"); }
+    void Bauds9600_Click() { chooseSpeed("9600"); }
+    void Bauds14400_Click() { chooseSpeed("14400"); }
+    void Bauds19200_Click() { chooseSpeed("19200"); }
+    void Bauds28800_Click() { chooseSpeed("28800"); }
+    // Parity.
+    void Sans_Click() { chooseParity("N"); }
+    void Paire_Click() { chooseParity("E"); }
+    void Impaire_Click() { chooseParity("O"); }
+    void Espace_Click() { chooseParity("S"); }
+    void Marque_Click() { chooseParity("M"); }
+    // Data bits.
+    void Bit4_Click() { chooseDataBits(4); }
+    void Bit5_Click() { chooseDataBits(5); }
+    void Bit6_Click() { chooseDataBits(6); }
+    void Bit7_Click() { chooseDataBits(7); }
+    void Bit8_Click() { chooseDataBits(8); }
+    // Stop bits.
+    void Stop1_Click() { chooseStopBits("1"); }
+    void StopUn5_Click() { chooseStopBits("1.5"); }
+    void Stop2_Click() { chooseStopBits("2"); }
+    // Protocol.
+    void Aucun_Click() { chooseProtocol(serial::Handshaking::None); }
+    void XonXoff_Click() { chooseProtocol(serial::Handshaking::XonXoff); }
+    void RTS_Click() { chooseProtocol(serial::Handshaking::RtsCts); }
+    void RTSXon_Click() { chooseProtocol(serial::Handshaking::RtsCtsXonXoff); }
+
+    void Propriete_Click();
+    void Passe_Click();
+    void Quitte_Click();
+
+    // Emission items, run again by the terminal's "Suivant" for the next character of the same
+    // mode. The emission modes are not built yet: these items do nothing so far.
+    void Ascii_Click() {}
+    void Decimal_Click() {}
+    void Hexadecimal_Click() {}
+    void Chaine_Click() {}
+    // The terminal's "Suivant": the next emission of the mode in force.
+    void nextEmission();
+
+private:
+    void buildMenu();
+
+    void choosePort(int portNumber);
+    void chooseSpeed(const QString& speed);
+    void chooseParity(const QString& letter);
+    void chooseDataBits(int bits);
+    void chooseStopBits(const QString& stopBits);
+    void chooseProtocol(serial::Handshaking handshake);
+    // What follows a change of port, data bits or stop bits.
+    void afterFormatChange();
+
+    Forms& forms_;
+    AppState& state_;
+    QHash<QString, QAction*> items_;
+};

@@ -1,0 +1,86 @@
+#include "ui/shell/forms.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include "core/appstate.h"
+#include "serial/mscomm.h"
+#include "ui/hardware/feuille.h"
+#include "ui/hardware/fprint.h"
+#include "ui/hardware/porttest.h"
+#include "ui/shell/fmenu.h"
+#include "ui/shell/fmsg.h"
+#include "ui/shell/fpropri.h"
+#include "ui/terminal/femirecep.h"
+
+Forms::Forms(AppState& state)
+    : state_(state), programEnd_([] { QTimer::singleShot(0, qApp, &QCoreApplication::quit); }) {}
+
+Forms::~Forms() {
+    while (!windows_.empty()) windows_.pop_back();
+}
+
+QWidget* Forms::find(std::type_index type) const {
+    for (const Slot& slot : windows_) {
+        if (slot.type == type) return slot.window.get();
+    }
+    return nullptr;
+}
+
+void Forms::adopt(std::type_index type, std::unique_ptr<QWidget> window) {
+    for (auto it = windows_.begin(); it != windows_.end(); ++it) {
+        if (it->type == type) {
+            windows_.erase(it);
+            break;
+        }
+    }
+    windows_.push_back({type, std::move(window)});
+}
+
+MSComm& Forms::serial() {
+    if (!serial_) {
+        serial_ = std::make_unique<MSComm>();
+        serial_->setObjectName("MSComm1");
+        serial_->setPortMapDirectory(state_.workDir);
+    }
+    return *serial_;
+}
+
+MSComm& Forms::configureSerial() {
+    MSComm& com = serial();
+    // The settings are taken only while the port is closed.
+    if (com.PortOpen()) com.setPortOpen(false);
+    state_.PortSettings = linkconfig::portSettings(state_.LinkConfig);
+    com.setCommPort(state_.LinkConfig.PortNumber);
+    com.setSettings(state_.PortSettings);
+    com.setHandshaking(state_.LinkConfig.Handshake);
+    return com;
+}
+
+void Forms::EssaiPort() {
+    porttest::EssaiPort(*this);
+}
+
+void Forms::Beep() {
+    ++beepCount_;
+    QApplication::beep();
+}
+
+void Forms::ShowError(const QString& text) {
+    get<FMsg>().showMessage("Message d'erreur !", text);
+}
+
+void Forms::loadAll() {
+    get<FEmiRecep>();
+    get<Feuille>();
+    get<FMenu>();
+    get<FPrint>();
+    get<FPropri>();
+}
+
+void Forms::unloadAll() {
+    for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) it->window->hide();
+    if (serial_ && serial_->PortOpen()) serial_->setPortOpen(false);
+    programEnded_ = true;
+    if (programEnd_) programEnd_();
+}

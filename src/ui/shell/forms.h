@@ -1,0 +1,91 @@
+#pragma once
+// The program's windows and the services they share. Each window is created once, on first use,
+// hidden, and then shown and hidden; `get<FMenu>()` reaches it by its type, so a new window needs
+// no accessor of its own. The shared services are here too, reached the same way from every
+// window: the terminal's serial control MSComm1, the beep, the error message, the port test and
+// the opening sequence that the port test and the terminal share. Every window gets this registry
+// and the application state by reference.
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <typeindex>
+#include <vector>
+
+struct AppState;
+class MSComm;
+
+class Forms {
+public:
+    explicit Forms(AppState& state);
+    ~Forms();
+    Forms(const Forms&) = delete;
+    Forms& operator=(const Forms&) = delete;
+
+    AppState& state() { return state_; }
+
+    // The window of type W, created hidden on first use: W(Forms&).
+    template <class W>
+    W& get() {
+        if (QWidget* w = find(typeid(W))) return static_cast<W&>(*w);
+        return create<W>();
+    }
+    // Creates the window of type W afresh, W(Forms&, args...), replacing any earlier one.
+    template <class W, class... Args>
+    W& create(Args&&... args) {
+        auto window = std::make_unique<W>(*this, std::forward<Args>(args)...);
+        W& created = *window;
+        adopt(typeid(W), std::move(window));
+        return created;
+    }
+    // Whether the window of type W has been created.
+    template <class W>
+    bool has() const {
+        return find(typeid(W)) != nullptr;
+    }
+
+    // The terminal's serial control, MSComm1, which the port test, the properties dialog and the
+    // protocol items use too.
+    MSComm& serial();
+    // Closes the serial control if open and gives it the configuration in force (port, settings,
+    // handshaking), PortSettings rebuilt: what the port test and the terminal's opening share.
+    MSComm& configureSerial();
+    // The port test: opens the serial control once with the configuration in force and closes it
+    // again; reports a failure and leaves its verdict in CommError.
+    void EssaiPort();
+
+    // The system beep. Counted, so that tests can tell that it sounded.
+    void Beep();
+    int beepCount() const { return beepCount_; }
+
+    // The message dialog as every caller uses it: caption "Message d'erreur !", the text, the
+    // beep, then shown modally until the user presses OK.
+    void ShowError(const QString& text);
+
+    // Loads every window, hidden (the start-up sequence's first step).
+    void loadAll();
+    // Unloads every window: hides them, closes any open port, and ends the program (the
+    // windows themselves are destroyed with this registry).
+    void unloadAll();
+    bool programEnded() const { return programEnded_; }
+    // What ends the program; quits the application's event loop unless replaced (tests).
+    void setProgramEnd(std::function<void()> end) { programEnd_ = std::move(end); }
+
+private:
+    QWidget* find(std::type_index type) const;
+    void adopt(std::type_index type, std::unique_ptr<QWidget> window);
+
+    struct Slot {
+        std::type_index type;
+        std::unique_ptr<QWidget> window;
+    };
+
+    AppState& state_;
+    int beepCount_ = 0;
+    bool programEnded_ = false;
+    std::function<void()> programEnd_;
+    std::unique_ptr<MSComm> serial_;
+    // In creation order; destroyed in the reverse order, before the serial control.
+    std::vector<Slot> windows_;
+};

@@ -1,0 +1,354 @@
+#include "ui/terminal/femirecep.h"
+
+#include <QCheckBox>
+#include <QEventLoop>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+
+#include "core/appstate.h"
+#include "core/chronogramme.h"
+#include "core/codepage.h"
+#include "core/eventtexts.h"
+#include "serial/mscomm.h"
+#include "ui/shell/fmenu.h"
+#include "ui/shell/fmsg.h"
+#include "ui/shell/formkit.h"
+#include "ui/shell/forms.h"
+#include "ui/shell/fpropri.h"
+
+using namespace formkit;
+
+namespace {
+
+QPlainTextEdit* addTextWindow(QWidget* parent, const QString& name, int top, const QString& tip) {
+    auto* box = new QPlainTextEdit(parent);
+    box->setObjectName(name);
+    placeTw(box, 240, top, 8655, 1095);
+    box->setReadOnly(true);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setToolTip(tip);
+    box->setAccessibleName(tip);
+    box->setTabStopDistance(QFontMetricsF(box->font()).horizontalAdvance(' ') * 8);
+    return box;
+}
+
+QLabel* addRolePicture(QWidget* parent, const QString& name, const QString& resource,
+                       const QString& tip) {
+    QLabel* picture = addPicture(parent, name, resource, 240, 4320, 720, 720, tip);
+    picture->setToolTip(tip);
+    return picture;
+}
+
+// Received text as shown in a text window: line ends become the window's own.
+QString forDisplay(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+// The code of the first character received; 0 when nothing was read (a NUL reads as nothing).
+int firstCode(const QString& received) {
+    return received.isEmpty() ? 0 : cp1252::toCode(received.at(0));
+}
+
+void appendAtEnd(QPlainTextEdit* box, const QString& text) {
+    box->moveCursor(QTextCursor::End);
+    box->insertPlainText(forDisplay(text));
+}
+
+}  // namespace
+
+FEmiRecep::FEmiRecep(Forms& forms, QWidget* parent)
+    : SurfaceWidget(parent), forms_(forms), state_(forms.state()) {
+    setUpWindow(this, "FEmiRecep", "Emission réception", Border::FixedSingle, 8970, 5205);
+    surface().setClientSize(kDrawingPixels);
+
+    TexteEmission = addTextWindow(this, "TexteEmission", 600, "Fenêtre d'émission");
+    TexteReception = addTextWindow(this, "TexteReception", 2520, "Fenêtre de réception");
+
+    TexteChaineEmission = new QLineEdit("Texte", this);
+    TexteChaineEmission->setObjectName("TexteChaineEmission");
+    placeTw(TexteChaineEmission, 360, 480, 7095, 375);
+    TexteChaineEmission->setReadOnly(true);
+    TexteChaineEmission->setToolTip("Chaîne émise");
+    TexteChaineEmission->setAccessibleName("Chaîne émise");
+    QPalette grey = TexteChaineEmission->palette();
+    grey.setColor(QPalette::Base, kLightGrey);
+    TexteChaineEmission->setPalette(grey);
+
+    FrameTexteLine = new QGroupBox(this);
+    FrameTexteLine->setObjectName("FrameTexteLine");
+    placeTw(FrameTexteLine, 3000, 1800, 2415, 450);
+    TextLine = new QLineEdit(FrameTexteLine);
+    TextLine->setObjectName("TextLine");
+    placeTw(TextLine, 60, 90, 2295, 300);
+    TextLine->setReadOnly(true);
+    TextLine->setPalette(grey);
+    TextLine->setAccessibleName("Etat des lignes du modem");
+
+    FrameANSI = new QGroupBox("Protocole A.N.S.I.", this);
+    FrameANSI->setObjectName("FrameANSI");
+    placeTw(FrameANSI, 1680, 3615, 5535, 1590);
+    FrameANSI->setToolTip("Caractères utilisés dans le protocole ANSI");
+
+    BPBreak = addButton(this, "BPBreak", "Break", 7680, 1800, 615, 375,
+                        "Emission d'un Break (mise de la ligne au 0 logique pendant 100ms)");
+    BPXon = addButton(this, "BPXon", "Xon", 5760, 1800, 615, 375,
+                      "Emission d'un caractère Xon (DC1  $11)");
+    BPXoff = addButton(this, "BPXoff", "Xoff", 6600, 1800, 615, 375,
+                       "Emission d'un caractère Xoff (DC3  $13)");
+    BoutonRaz = addButton(this, "BoutonRaz", "Raz", 1200, 1800, 615, 375,
+                          "Efface les fenêtres d'émission et de réception");
+    Suivant = addButton(this, "Suivant", "Suivant", 7680, 120, 1095, 495, "Autres caractères");
+    Annuler =
+        addButton(this, "Annuler", "Annuler", 7680, 4560, 1095, 495, "Retour au menu principal");
+
+    ImageImprimer = new QToolButton(this);
+    ImageImprimer->setObjectName("ImageImprimer");
+    placeTw(ImageImprimer, 6960, 120, 600, 600);
+    ImageImprimer->setAutoRaise(true);
+    ImageImprimer->setIcon(QIcon(picture(":/printer.svg", 32, 32)));
+    ImageImprimer->setIconSize(QSize(32, 32));
+    ImageImprimer->setToolTip("Imprimer");
+    ImageImprimer->setAccessibleName("Imprimer");
+
+    ImageSablier = addPicture(this, "ImageSablier", ":/hourglass.svg", 7800, 900, 480, 480,
+                              "Attente de réception de caractère...");
+    ImageSablier->setToolTip("Attente de réception de caractère...");
+    ImageEmission =
+        addRolePicture(this, "ImageEmission", ":/computer-send.svg", "Ordinateur en mode émission");
+    ImageReception = addRolePicture(this, "ImageReception", ":/computer-receive.svg",
+                                    "Ordinateur en mode réception");
+    ImageEmissionReception = addRolePicture(this, "ImageEmissionReception", ":/computer-both.svg",
+                                            "Ordinateur en mode émission et réception");
+
+    MSComm1 = &forms.serial();
+    connect(MSComm1, &MSComm::OnComm, this, &FEmiRecep::MSComm1_OnComm);
+
+    auto makeTimer = [this](const char* name, int interval, void (FEmiRecep::*tick)()) {
+        auto* timer = new QTimer(this);
+        timer->setObjectName(name);
+        timer->setInterval(interval);
+        connect(timer, &QTimer::timeout, this, tick);
+        return timer;
+    };
+    TimerRecep = makeTimer("TimerRecep", 1000, &FEmiRecep::TimerRecep_Timer);
+    TimerBreak = makeTimer("TimerBreak", 100, &FEmiRecep::TimerBreak_Timer);
+    TimerMessage = makeTimer("TimerMessage", 2000, &FEmiRecep::TimerMessage_Timer);
+    Tempo = new QTimer(this);
+    Tempo->setObjectName("Tempo");
+    Tempo->setInterval(1);
+
+    connect(Annuler, &QPushButton::clicked, this, &FEmiRecep::Annuler_Click);
+    connect(Suivant, &QPushButton::clicked, this, &FEmiRecep::Suivant_Click);
+    connect(BoutonRaz, &QPushButton::clicked, this, &FEmiRecep::BoutonRaz_Click);
+
+    // The controls of the modes start as the return to the menu leaves them: hidden.
+    for (QWidget* w : modeControls()) w->hide();
+    for (QWidget* w : {static_cast<QWidget*>(ImageImprimer), static_cast<QWidget*>(FrameANSI),
+                       static_cast<QWidget*>(ImageSablier)}) {
+        w->hide();
+    }
+
+    refuseClose(this);
+    centreOnScreen(this);
+}
+
+FEmiRecep::~FEmiRecep() {
+    // Unloading the window releases its serial control, which closes the port.
+    if (MSComm1->PortOpen()) MSComm1->setPortOpen(false);
+}
+
+QList<QWidget*> FEmiRecep::modeControls() const {
+    return {BoutonRaz,
+            BPBreak,
+            BPXon,
+            BPXoff,
+            Annuler,
+            Suivant,
+            ImageEmission,
+            ImageReception,
+            TexteEmission,
+            TexteReception,
+            FrameTexteLine,
+            ImageEmissionReception,
+            TexteChaineEmission};
+}
+
+void FEmiRecep::Ouvreport() {
+    MSComm& com = forms_.configureSerial();
+    if (!com.PortOpen()) com.setPortOpen(true);
+}
+
+void FEmiRecep::Chronogramme() {
+    chrono::Chronogramme(surface(), state_.chronoInput(), chrono::ChronoVariant::Terminal);
+}
+
+void FEmiRecep::MSComm1_OnComm() {
+    AppState& s = state_;
+    if (s.CharReceptionMode == 1 && !receptionWaitActive_) {
+        // Wait one second so that the characters that follow the first are read in one piece.
+        // An event arriving during the wait is served by this same wait.
+        ImageSablier->hide();
+        Annuler->show();
+        s.ReceptionDelayElapsed = false;
+        receptionWaitActive_ = true;
+        TimerRecep->start();
+        QEventLoop wait;
+        const auto done = connect(TimerRecep, &QTimer::timeout, &wait, &QEventLoop::quit);
+        while (!s.ReceptionDelayElapsed) wait.exec();
+        disconnect(done);
+        receptionWaitActive_ = false;
+        // Annuler during the wait ends the mode: nothing more to show.
+        if (s.CharReceptionMode == 1) {
+            forms_.Beep();
+            s.ReceivedText = MSComm1->Input();
+            Receptioncaractere();
+        }
+    }
+    if (s.StringReceptionMode == 1) {
+        forms_.Beep();
+        ImageSablier->hide();
+        ReceptionChaine();
+    }
+    if (s.DuplexDisplay == 1) {
+        HandleCommEvent();
+        if (s.CommError == 1) {
+            MSComm1->Input();
+        } else if (MSComm1->CommEvent() == serial::comEvReceive) {
+            MSComm1->setInputLen(1);
+            s.ReceivedText = MSComm1->Input();
+            // A received NUL reads as the empty text: the row of code 0.
+            const int code = firstCode(s.ReceivedText);
+            appendAtEnd(
+                TexteReception,
+                eventtexts::codeRow(code, frame::isDisplayable(code) ? s.ReceivedText : QString()));
+        }
+    }
+    if (s.DuplexDisplay == 2) {
+        HandleCommEvent();
+        if (s.CommError == 1) {
+            MSComm1->setInputLen(0);
+            MSComm1->Input();
+        } else if (MSComm1->CommEvent() == serial::comEvReceive) {
+            s.ReceivedText = MSComm1->Input();
+            const int code = firstCode(s.ReceivedText);
+            if (code >= 32 && code <= 126) appendAtEnd(TexteReception, s.ReceivedText);
+        }
+    }
+}
+
+void FEmiRecep::Receptioncaractere() {
+    AppState& s = state_;
+    HandleCommEvent();
+    if (MSComm1->PortOpen()) MSComm1->setPortOpen(false);
+    if (s.CommError == 1) {
+        s.ReceivedText.clear();
+        return;
+    }
+    surface().Cls();
+    s.CurrentCode = firstCode(s.ReceivedText);
+    s.DisplayChar = frame::DisplayChar(s.CurrentCode);
+    s.BuildFrameBits();
+    Chronogramme();
+    ImageImprimer->show();
+    Suivant->show();
+    if (isVisible()) Suivant->setFocus();
+}
+
+void FEmiRecep::ReceptionChaine() {
+    AppState& s = state_;
+    HandleCommEvent();
+    if (s.CommError == 1) {
+        MSComm1->Input();
+        return;
+    }
+    forms_.Beep();
+    s.ReceivedText = MSComm1->Input();
+    s.DisplayChar = frame::isDisplayable(firstCode(s.ReceivedText)) ? s.ReceivedText : QString();
+    appendAtEnd(TexteReception, s.DisplayChar);
+}
+
+void FEmiRecep::HandleCommEvent() {
+    AppState& s = state_;
+    s.CommError = 0;
+    const QString message = eventtexts::errorMessage(MSComm1->CommEvent());
+    if (message.isEmpty()) {
+        TimerMessage->start();
+        if (const auto notice = eventtexts::lineNotice(MSComm1->CommEvent())) {
+            TextLine->setText(*notice);
+        }
+        return;
+    }
+    Tempo->stop();
+    s.CommError = 1;
+    forms_.ShowError(message);
+    // Tell the other end that something went wrong, then back to the menu.
+    if (MSComm1->PortOpen()) MSComm1->setOutput(QStringLiteral("ERREUR"));
+    Annuler_Click();
+}
+
+void FEmiRecep::Annuler_Click() {
+    AppState& s = state_;
+    forms_.get<FMenu>().setEnabled(true);
+    hide();
+    forms_.get<FMsg>().makeAnswerable();
+
+    MSComm1->setBreak(false);
+    ImageImprimer->hide();
+    Tempo->stop();
+    FrameANSI->hide();
+    MSComm1->setRThreshold(1);
+    MSComm1->setSThreshold(1);
+    if (MSComm1->PortOpen()) MSComm1->setPortOpen(false);
+
+    ImageSablier->hide();
+    s.HexMode = s.DecimalMode = s.AsciiMode = 0;
+    s.CharReceptionMode = s.StringReceptionMode = s.StringEmissionMode = 0;
+    s.DuplexDisplay = 0;
+    for (QWidget* w : modeControls()) w->hide();
+    KeyPreview = false;
+    MSComm1->setDTREnable(forms_.get<FPropri>().dtrChosen());
+}
+
+void FEmiRecep::Suivant_Click() {
+    AppState& s = state_;
+    forms_.get<FMsg>().makeAnswerable();
+    ImageImprimer->hide();
+    if (MSComm1->PortOpen()) MSComm1->setPortOpen(false);
+    Suivant->hide();
+    Annuler->show();
+    surface().Cls();
+    if (s.CharReceptionMode == 1) {
+        // Wait for the next character.
+        ImageSablier->show();
+        Ouvreport();
+    }
+    forms_.get<FMenu>().nextEmission();
+}
+
+void FEmiRecep::BoutonRaz_Click() {
+    TexteEmission->clear();
+    TexteReception->clear();
+    TexteEmission->setFocus();
+}
+
+void FEmiRecep::TimerRecep_Timer() {
+    TimerRecep->stop();
+    state_.ReceptionDelayElapsed = true;
+}
+
+void FEmiRecep::TimerMessage_Timer() {
+    TimerMessage->stop();
+    TextLine->clear();
+}
+
+void FEmiRecep::TimerBreak_Timer() {
+    TimerBreak->stop();
+    MSComm1->setBreak(false);
+}

@@ -1,0 +1,47 @@
+#pragma once
+// The program's state and windows in a working folder of their own, as every window test needs
+// them: the application state (the default configuration, on Com2, no access code), the registry of
+// windows, the end of the program replaced by a flag. The folder's ports lead where the test
+// says: to a virtual null-modem cable (Com1 end A, Com2 end B, Com3 and Com4 nowhere), to
+// devices that do not exist, or to the computer's defaults (no ports.232).
+
+#include <QByteArray>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "core/appstate.h"
+#include "support/virtualcable.h"
+#include "ui/shell/forms.h"
+
+class FMenu;
+
+namespace testsupport {
+
+class AppFixture {
+public:
+    enum class Ports { Cable, Absent, Defaults };
+    explicit AppFixture(Ports ports = Ports::Cable);
+    ~AppFixture();
+
+    // False (with the reason) when the virtual cable could not be made.
+    bool isReady() const;
+    QString errorString() const;
+
+    QString folder() const;
+    void writeFile(const QString& name, const QByteArray& bytes) const;
+
+    AppState state;
+    std::unique_ptr<VirtualCable> cable;  // with Ports::Cable
+    std::unique_ptr<Forms> forms;
+
+    template <class W>
+    W& get() {
+        return forms->get<W>();
+    }
+    FMenu& menu();
+
+private:
+    QTemporaryDir dir_;
+};
+
+}  // namespace testsupport
