@@ -76,6 +76,10 @@ int main(int argc, char* argv[]) {
         return kFailed;
     }
     if (pty) print(stdout, pty->slavePath());
+    if (options.verbose) {
+        const QString where = pty ? pty->slavePath() : options.device;
+        print(stderr, QStringLiteral("velmo-emulator: ready on ") + where);
+    }
 
     int status = kStopped;
     QObject::connect(link.get(), &velmo::ByteLink::lost, &app, [&](const QString& why) {

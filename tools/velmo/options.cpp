@@ -35,7 +35,8 @@ Options parseOptions(const QStringList& arguments) {
     const QCommandLineOption delay("delay", "Answers MS milliseconds late.", "MS");
     const QCommandLineOption split("split", "Answers in two pieces, MS milliseconds apart.", "MS");
     const QCommandLineOption garbage("garbage", "Answers with a text that is not a number.");
-    const QCommandLineOption verbose("verbose", "Logs every command line on standard error.");
+    const QCommandLineOption verbose("verbose",
+                                     "Logs its start and every command line on standard error.");
     parser.addOptions({help, pty, link, silent, delay, split, garbage, verbose});
     parser.addPositionalArgument("DEVICE", "The serial device (unless --pty).", "[DEVICE]");
 

@@ -10,6 +10,8 @@ Session::Session(ByteLink* link, const Misbehaviour& how, bool verbose, QObject*
       verbose_(verbose),
       emulator_([this] { return clock_.elapsed(); }, how) {
     next_.setSingleShot(true);
+    // A coarse timer may fire early, and a reply must never come before its pause is over.
+    next_.setTimerType(Qt::PreciseTimer);
     connect(&next_, &QTimer::timeout, this, &Session::sendDue);
     connect(link_, &ByteLink::received, this, &Session::onReceived);
 }
