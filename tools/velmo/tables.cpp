@@ -14,12 +14,12 @@ constexpr CommandWord kCommandWords[] = {
     {"XRBIT", CommandKind::ResetBit, kBinaryOutputs - 1},
 };
 
-// Periods of 11 s to 53 s, none a multiple of another, so that the inputs never move together.
+// Periods of 17 s to 53 s, none a multiple of another, so that the inputs never move together.
 constexpr std::array<Wave, kAnalogInputs> kWaves{{
     {17000, 0, 128, 120},
     {23000, 125, 128, 100},
     {31000, 250, 140, 90},
-    {11000, 375, 110, 80},
+    {19000, 375, 110, 80},
     {37000, 500, 128, 127},
     {29000, 625, 100, 60},
     {41000, 750, 160, 90},
