@@ -44,6 +44,28 @@ void print(std::FILE* to, const QString& text) {
     std::fflush(to);
 }
 
+// The link the options ask for, open; nothing (after saying why) when it cannot be opened.
+std::unique_ptr<velmo::ByteLink> openLink(const velmo::Options& options) {
+    std::unique_ptr<velmo::ByteLink> link;
+    velmo::PtyLink* pty = nullptr;
+    if (options.pty) {
+        link.reset(pty = new velmo::PtyLink(options.linkPath));
+    } else {
+        link = std::make_unique<velmo::MSCommLink>(options.device);
+    }
+    const QString error = link->open();
+    if (!error.isEmpty()) {
+        print(stderr, QStringLiteral("velmo-emulator: ") + error);
+        return nullptr;
+    }
+    if (pty) print(stdout, pty->slavePath());
+    if (options.verbose) {
+        const QString where = pty ? pty->slavePath() : options.device;
+        print(stderr, QStringLiteral("velmo-emulator: ready on ") + where);
+    }
+    return link;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -63,24 +85,8 @@ int main(int argc, char* argv[]) {
         return kFailed;
     }
 
-    std::unique_ptr<velmo::ByteLink> link;
-    velmo::PtyLink* pty = nullptr;
-    if (options.pty) {
-        link.reset(pty = new velmo::PtyLink(options.linkPath));
-    } else {
-        link = std::make_unique<velmo::MSCommLink>(options.device);
-    }
-    const QString error = link->open();
-    if (!error.isEmpty()) {
-        print(stderr, QStringLiteral("velmo-emulator: ") + error);
-        return kFailed;
-    }
-    if (pty) print(stdout, pty->slavePath());
-    if (options.verbose) {
-        const QString where = pty ? pty->slavePath() : options.device;
-        print(stderr, QStringLiteral("velmo-emulator: ready on ") + where);
-    }
-
+    const std::unique_ptr<velmo::ByteLink> link = openLink(options);
+    if (!link) return kFailed;
     int status = kStopped;
     QObject::connect(link.get(), &velmo::ByteLink::lost, &app, [&](const QString& why) {
         print(stderr, QStringLiteral("velmo-emulator: ") + why);

@@ -23,6 +23,15 @@ std::optional<int> pause(const QString& text) {
     return ms;
 }
 
+// What is wrong with where the emulator is to run, or an empty text.
+QString whereError(const Options& o, const QStringList& positional) {
+    if (positional.size() > 1) return QStringLiteral("Only one device.");
+    if (o.pty == !positional.isEmpty())
+        return QStringLiteral("Give a device or --pty, not both nor neither.");
+    if (!o.linkPath.isEmpty() && !o.pty) return QStringLiteral("--link needs --pty.");
+    return QString();
+}
+
 }  // namespace
 
 Options parseOptions(const QStringList& arguments) {
@@ -52,27 +61,20 @@ Options parseOptions(const QStringList& arguments) {
     o.verbose = parser.isSet(verbose);
     o.how.silent = parser.isSet(silent);
     o.how.garbage = parser.isSet(garbage);
-    const QStringList positional = parser.positionalArguments();
     if (o.help) return o;
-    if (positional.size() > 1) {
-        o.error = QStringLiteral("Only one device.");
-    } else if (o.pty == !positional.isEmpty()) {
-        o.error = QStringLiteral("Give a device or --pty, not both nor neither.");
-    } else if (!o.linkPath.isEmpty() && !o.pty) {
-        o.error = QStringLiteral("--link needs --pty.");
-    } else {
-        o.device = positional.value(0);
-    }
+    o.error = whereError(o, parser.positionalArguments());
+    if (o.error.isEmpty()) o.device = parser.positionalArguments().value(0);
     for (const auto& [option, target] :
          {std::pair{&delay, &o.how.delayMs}, {&split, &o.how.splitMs}}) {
         if (!parser.isSet(*option)) continue;
         const std::optional<int> ms = pause(parser.value(*option));
-        if (!ms)
+        if (!ms) {
             o.error = QStringLiteral("--%1 takes milliseconds, 0 to %2.")
                           .arg(option->names().first())
                           .arg(kMaxPauseMs);
-        else
+        } else {
             *target = *ms;
+        }
     }
     return o;
 }
