@@ -110,6 +110,7 @@ struct MSComm::Private {
     int sThreshold = 0;
     bool breakOn = false;
     QString portMapDir;
+    QString devicePath;
 
     // The open port.
     bool open = false;
@@ -326,7 +327,8 @@ struct MSComm::Private {
     Error openPort() {
         if (open) return fail(NoError);
         const QString dir = portMapDir.isEmpty() ? QDir::currentPath() : portMapDir;
-        const QString path = portmap::resolveDevice(commPort, dir);
+        const QString path =
+            devicePath.isEmpty() ? portmap::resolveDevice(commPort, dir) : devicePath;
         if (path.isEmpty()) return fail(comPortInvalid);
 
         const platform::DeviceInfo info = platform::inspectDevice(path);
@@ -572,6 +574,10 @@ QString MSComm::deviceName() const {
 }
 void MSComm::setPortMapDirectory(const QString& dir) {
     d->portMapDir = dir;
+}
+
+void MSComm::setDevicePath(const QString& path) {
+    d->devicePath = path;
 }
 
 void MSComm::setOutput(const QString& text) {

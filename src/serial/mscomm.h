@@ -55,6 +55,9 @@ public:
     QString deviceName() const;
     // The folder whose ports.232 maps Com1..Com4 to devices; the working directory by default.
     void setPortMapDirectory(const QString& dir);
+    // A device to open instead of the one CommPort resolves to (a port the four names do not
+    // reach, such as a pseudo-terminal); an empty path goes back to CommPort.
+    void setDevicePath(const QString& path);
 
     // Queues text for transmission; each character is one Windows-1252 byte. Ignored while the
     // port is closed. Beyond the queue bound the text is refused and CommEvent becomes

@@ -267,6 +267,42 @@ private slots:
         }
     }
 
+    // A device path given directly wins over CommPort; an empty one gives CommPort back.
+    void devicePath_data() {
+        QTest::addColumn<int>("port");      // CommPort; Com1 is held by control a
+        QTest::addColumn<QString>("path");  // "endB", "absent", "" or "cleared" (set, then emptied)
+        QTest::addColumn<int>("error");
+        QTest::newRow("path to end B, port absent") << 3 << "endB" << 0;
+        QTest::newRow("path to end B, port busy") << 1 << "endB" << 0;
+        QTest::newRow("absent path, port usable") << 2 << "absent" << 8002;
+        QTest::newRow("path emptied again") << 2 << "cleared" << 0;
+    }
+    void devicePath() {
+        QFETCH(int, port);
+        QFETCH(QString, path);
+        QFETCH(int, error);
+        Bench bench;
+        QVERIFY2(bench.cable.isReady(), qPrintable(bench.cable.errorString()));
+        QVERIFY(bench.open(bench.a, "9600,N,8,1"));
+        const QMap<QString, QString> paths{{"endB", bench.cable.endB()},
+                                           {"absent", bench.cable.absentDevice()},
+                                           {"cleared", bench.cable.absentDevice()}};
+
+        MSComm comm;
+        Listener listener(comm);
+        comm.setPortMapDirectory(bench.cable.folder());
+        comm.setCommPort(port);
+        comm.setRThreshold(1);
+        comm.setDevicePath(paths.value(path));
+        if (path == "cleared") comm.setDevicePath(QString());
+        QCOMPARE(int(comm.setPortOpen(true)), error);
+        if (error != 0) return;
+        QCOMPARE(comm.deviceName(), bench.cable.endB());
+        bench.a.setOutput("XEA  3\r");
+        QVERIFY(waitFor([&] { return listener.received.size() >= 7; }));
+        QCOMPARE(listener.received, QByteArray("XEA  3\r"));
+    }
+
     // A device the user may not read and write is refused with its own error. Root may open
     // any device whatever its mode, so this is only meaningful for an ordinary user.
     void accessDenied() {
