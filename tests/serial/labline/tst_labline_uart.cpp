@@ -257,6 +257,19 @@ private slots:
         }
         QCOMPARE(got, expected);
     }
+
+    // A mark between two samples of an otherwise spacing frame: a received 0 with a framing
+    // error, since a break holds the line at space all along.
+    void markBetweenSamples() {
+        const Format f = fmt("9600,N,8,1");
+        const Nanos bit = frameNanos(f) / 10;
+        const Wire wire{{0, Level::Space},
+                        {bit * 42 / 10, Level::Mark},
+                        {bit * 44 / 10, Level::Space},
+                        {bit * 12, Level::Mark}};
+        const QList<Decoded> got = decodeWire(wire, f, 20 * bit);
+        QCOMPARE(summary(got), (Frames{{0, 1, 0}}));
+    }
 };
 
 QTEST_APPLESS_MAIN(TstLablineUart)
