@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <bit>
+#include <string_view>
 
 namespace labline {
 
@@ -16,7 +17,7 @@ struct StopName {
 };
 constexpr StopName kStopNames[] = {{"1", 2}, {"1.5", 3}, {"2", 4}};
 
-constexpr char kParityLetters[] = {'N', 'E', 'O', 'S', 'M'};  // in Parity order
+constexpr std::string_view kParityLetters = "NEOSM";  // in Parity order
 
 }  // namespace
 
@@ -29,9 +30,9 @@ std::optional<Format> parseSettings(const QString& text) {
     if (!ok || format.speed <= 0) return std::nullopt;
 
     const QString letter = fields[1].trimmed().toUpper();
-    const int parity =
-        letter.size() == 1 ? QByteArray(kParityLetters, 5).indexOf(letter[0].toLatin1()) : -1;
-    if (parity < 0) return std::nullopt;
+    const size_t parity =
+        letter.size() == 1 ? kParityLetters.find(letter[0].toLatin1()) : std::string_view::npos;
+    if (parity == std::string_view::npos) return std::nullopt;
     format.parity = Parity(parity);
 
     format.dataBits = fields[2].trimmed().toInt(&ok);
