@@ -8,6 +8,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev libgl-dev
     clang-format-14             # the format check of the test command
     socat                       # virtual null-modem cables and loopback plugs
+    sigrok-cli                  # decodes the lab line's captures in the tests
     xvfb xauth                  # screenshots and headless runs
     fonts-liberation2 fonts-dejavu-core
 )

@@ -1,0 +1,62 @@
+#pragma once
+// A receiving UART: it reads its RxD wire with its own format, whatever the sender used.
+
+#include <optional>
+#include <random>
+
+#include "serial/labline/encoder.h"
+
+namespace labline {
+
+// One frame read off the wire.
+struct Decoded {
+    Nanos at = 0;  // when the character is handed over: start edge + one frame at our speed
+    int code = 0;  // the data bits read; 0 for a break
+    bool framingError = false;
+    bool parityError = false;
+    bool lineBreak = false;  // the whole frame, first stop bit included, was space
+    bool operator==(const Decoded&) const = default;
+};
+
+class Decoder {
+public:
+    explicit Decoder(const Format& format = Format{});
+
+    // Forgets the frame being read; the line level is kept.
+    void setFormat(const Format& format);
+    const Format& format() const { return format_; }
+    // Flips each sampled bit with a probability of `errorsPerMillion` / 1e6 (0: no noise).
+    void setNoise(quint32 errorsPerMillion, quint64 seed);
+
+    // The wire changed level. Every sample due before `at` must have been taken.
+    void lineChanged(Nanos at, Level level);
+    Level level() const { return level_; }
+
+    // When the next sample is due, if a frame is being read.
+    std::optional<Nanos> nextSample() const;
+    // Samples the wire at nextSample(); gives the frame once its first stop bit is read.
+    std::optional<Decoded> takeSample();
+    // When the frame being read will be handed over, if it turns out to be one.
+    std::optional<Nanos> deliveryDue() const;
+
+private:
+    Level sampled();
+    std::optional<Decoded> finishFrame(Level stop);
+
+    Format format_;
+    Level level_ = Level::Mark;
+    bool reading_ = false;
+    Nanos start_ = 0;
+    int cell_ = 0;  // next cell to sample: 0 start, then data, parity, first stop
+    int data_ = 0;
+    bool parityError_ = false;
+    bool allSpace_ = true;
+    bool markSeen_ = false;  // the wire went back to mark since the start edge
+    quint32 noise_ = 0;
+    std::mt19937_64 random_;
+};
+
+// Runs a decoder over a whole wire and gives the frames handed over up to `until`.
+QList<Decoded> decodeWire(const Wire& wire, const Format& format, Nanos until);
+
+}  // namespace labline

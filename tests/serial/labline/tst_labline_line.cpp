@@ -1,0 +1,329 @@
+// The lab line: ends, cables and plugs, breaks, pacing, flow control, modem lines, noise, the
+// transmit queue and the wake-up times a driver relies on.
+#include <QtTest>
+#include <limits>
+
+#include "serial/labline/line.h"
+
+using namespace labline;
+
+namespace {
+
+constexpr Nanos kMs = 1'000'000;
+constexpr Nanos kForever = std::numeric_limits<Nanos>::max();
+
+Format fmt(const char* settings) {
+    return *parseSettings(QString::fromLatin1(settings));
+}
+
+// Two ends, "com1" and "com2", on a null-modem cable, and everything the line reported.
+struct Rig {
+    Line line;
+    QList<Event> events;
+
+    Rig() { line.cableNullModem("com1", "com2"); }
+    void openBoth(const Format& f, Handshake h = Handshake::None) {
+        for (const char* end : {"com1", "com2"}) line.open(0, end, f, h, true, true);
+        line.advance(0);  // the inputs coming up as the ends open
+    }
+    void runTo(Nanos t) { events += line.advance(t); }
+
+    QList<Event> of(const QString& end, Event::Kind kind, Nanos until = kForever) const {
+        QList<Event> found;
+        for (const Event& e : events) {
+            if (e.end == end && e.kind == kind && e.at <= until) found.append(e);
+        }
+        return found;
+    }
+    QList<int> values(const QString& end, Event::Kind kind, Nanos until = kForever) const {
+        QList<int> v;
+        for (const Event& e : of(end, kind, until)) v.append(e.value);
+        return v;
+    }
+    QByteArray received(const QString& end, Nanos until = kForever) const {
+        QByteArray codes;
+        for (int v : values(end, Event::Kind::Received, until)) codes.append(char(v));
+        return codes;
+    }
+};
+
+}  // namespace
+
+class TstLablineLine : public QObject {
+    Q_OBJECT
+private slots:
+    // The terminal holds Break for 100 ms: one break event, then the line serves again.
+    void breakThenCharacter_data() {
+        QTest::addColumn<QString>("settings");
+        QTest::newRow("110 7E1") << "110,E,7,1";
+        QTest::newRow("28800 7E1") << "28800,E,7,1";
+        QTest::newRow("28800 8N2") << "28800,N,8,2";
+    }
+    void breakThenCharacter() {
+        QFETCH(QString, settings);
+        const Format f = *parseSettings(settings);
+        Rig rig;
+        rig.openBoth(f);
+        rig.line.setBreak(1 * kMs, "com1", true);
+        rig.line.setBreak(101 * kMs, "com1", false);
+        rig.line.write(102 * kMs, "com1", "Z");
+        rig.runTo(102 * kMs + 2 * frameNanos(f));
+        QCOMPARE(rig.values("com2", Event::Kind::LineError), QList<int>{kBreakReceived});
+        QCOMPARE(rig.received("com2"), QByteArray("Z"));
+        QVERIFY(rig.of("com2", Event::Kind::LineError).first().at < 101 * kMs);
+    }
+
+    // Nothing arrives faster than the line's speed allows.
+    void pacing_data() {
+        QTest::addColumn<QString>("settings");
+        QTest::newRow("110 7E2") << "110,E,7,2";
+        QTest::newRow("28800 8N1") << "28800,N,8,1";
+    }
+    void pacing() {
+        QFETCH(QString, settings);
+        const Format f = *parseSettings(settings);
+        const int count = 20;
+        Rig rig;
+        rig.openBoth(f);
+        rig.line.write(0, "com1", QByteArray(count, 'k'));
+        rig.runTo(count * frameNanos(f) - 1);
+        QVERIFY(rig.received("com2").size() < count);
+        rig.runTo((count + 1) * frameNanos(f));
+        const QList<Event> got = rig.of("com2", Event::Kind::Received);
+        QCOMPARE(got.size(), count);
+        for (int k = 0; k < count; ++k) QVERIFY(got[k].at >= (k + 1) * frameNanos(f));
+    }
+
+    // The far end drops RTS while com1 sends ten characters from time 0, at 2.5 frames: under
+    // RTS/CTS the frame in progress (the third) finishes and no other starts until RTS is back.
+    void rtsCts_data() {
+        QTest::addColumn<int>("handshake");
+        QTest::addColumn<int>("whileDropped");
+        QTest::newRow("RTS/CTS") << int(Handshake::RtsCts) << 3;
+        QTest::newRow("both") << int(Handshake::Both) << 3;
+        QTest::newRow("none") << int(Handshake::None) << 10;
+        QTest::newRow("Xon/Xoff only") << int(Handshake::XonXoff) << 10;
+    }
+    void rtsCts() {
+        QFETCH(int, handshake);
+        QFETCH(int, whileDropped);
+        const Format f = fmt("9600,N,8,1");
+        const Nanos frame = frameNanos(f);
+        Rig rig;
+        rig.openBoth(f, Handshake(handshake));
+        rig.line.write(0, "com1", "0123456789");
+        rig.line.setRts(frame * 5 / 2, "com2", false);
+        rig.runTo(20 * frame);
+        QVERIFY(!rig.line.inputs("com1").cts);
+        QCOMPARE(rig.received("com2").size(), whileDropped);
+        QCOMPARE(rig.line.txPending("com1"), 10 - whileDropped);
+        rig.line.setRts(20 * frame, "com2", true);
+        rig.runTo(31 * frame);
+        QCOMPARE(rig.received("com2"), QByteArray("0123456789"));
+        QCOMPARE(rig.values("com1", Event::Kind::Modem), (QList<int>{kCtsChanged, kCtsChanged}));
+    }
+
+    // com2 sends Xoff at half a frame (com1 reads it at 1.5 frames, during its second frame),
+    // another character at 5 frames, Xon at 10 frames; 9.5 frames in, a free sender has sent 9.
+    void xonXoff_data() {
+        QTest::addColumn<int>("handshake");
+        QTest::addColumn<int>("whilePaused");
+        QTest::addColumn<QByteArray>("com1Reads");
+        QTest::newRow("Xon/Xoff") << int(Handshake::XonXoff) << 2 << QByteArray("x");
+        QTest::newRow("both") << int(Handshake::Both) << 2 << QByteArray("x");
+        QTest::newRow("none: plain characters")
+            << int(Handshake::None) << 9 << QByteArray("\x13x\x11");
+        QTest::newRow("RTS/CTS: plain characters")
+            << int(Handshake::RtsCts) << 9 << QByteArray("\x13x\x11");
+    }
+    void xonXoff() {
+        QFETCH(int, handshake);
+        QFETCH(int, whilePaused);
+        QFETCH(QByteArray, com1Reads);
+        const Format f = fmt("9600,N,8,1");
+        const Nanos frame = frameNanos(f);
+        Rig rig;
+        rig.openBoth(f, Handshake(handshake));
+        rig.line.write(0, "com1", QByteArray(20, 'a'));
+        rig.line.sendImmediate(frame / 2, "com2", kXoff);
+        rig.line.sendImmediate(5 * frame, "com2", 'x');
+        rig.runTo(frame * 19 / 2);
+        QCOMPARE(rig.received("com2").size(), whilePaused);
+        rig.line.sendImmediate(10 * frame, "com2", kXon);
+        rig.runTo(40 * frame);
+        QCOMPARE(rig.received("com2").size(), 20);
+        QCOMPARE(rig.received("com1"), com1Reads);
+    }
+
+    void receiveFlowChar_data() {
+        QTest::addColumn<int>("queued");
+        QTest::addColumn<int>("capacity");
+        QTest::addColumn<bool>("xoffSent");
+        QTest::addColumn<int>("expected");
+        const int none = int(FlowChar::None), xoff = int(FlowChar::Xoff), xon = int(FlowChar::Xon);
+        QTest::newRow("exactly 3/4") << 750 << 1000 << false << none;
+        QTest::newRow("past 3/4") << 751 << 1000 << false << xoff;
+        QTest::newRow("past 3/4, already sent") << 900 << 1000 << true << none;
+        QTest::newRow("draining") << 1 << 1000 << true << none;
+        QTest::newRow("drained") << 0 << 1000 << true << xon;
+        QTest::newRow("empty, never stopped") << 0 << 1000 << false << none;
+        QTest::newRow("tiny queue, full") << 3 << 3 << false << xoff;
+        QTest::newRow("tiny queue, 2 of 3") << 2 << 3 << false << none;
+        QTest::newRow("huge queue") << 0x7FFFFFFF << 0x7FFFFFFF << false << xoff;
+    }
+    void receiveFlowChar() {
+        QFETCH(int, queued);
+        QFETCH(int, capacity);
+        QFETCH(bool, xoffSent);
+        QFETCH(int, expected);
+        QCOMPARE(int(labline::receiveFlowChar(queued, capacity, xoffSent)), expected);
+    }
+
+    // What com2 and com1 see when com1's outputs change.
+    void modemLines_data() {
+        QTest::addColumn<bool>("loopback");  // com1 alone with a plug, else the null modem
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QList<int>>("far");
+        QTest::addColumn<QList<int>>("own");
+        using L = QList<int>;
+        QTest::newRow("DTR off") << false << "dtr" << L{kDsrChanged, kCdChanged} << L{};
+        QTest::newRow("RTS off") << false << "rts" << L{kCtsChanged} << L{};
+        QTest::newRow("ring") << false << "ring" << L{kRingDetected} << L{};
+        QTest::newRow("close") << false << "close" << L{kCtsChanged, kDsrChanged, kCdChanged}
+                               << L{};
+        QTest::newRow("plug: DTR off") << true << "dtr" << L{} << L{kDsrChanged, kCdChanged};
+        QTest::newRow("plug: RTS off") << true << "rts" << L{} << L{kCtsChanged};
+        QTest::newRow("plug: ring") << true << "ring" << L{} << L{kRingDetected};
+    }
+    void modemLines() {
+        QFETCH(bool, loopback);
+        QFETCH(QString, action);
+        QFETCH(QList<int>, far);
+        QFETCH(QList<int>, own);
+        Line line;
+        if (loopback) {
+            line.plugLoopback("com1");
+            line.addEnd("com2");
+        } else {
+            line.cableNullModem("com1", "com2");
+        }
+        for (const char* end : {"com1", "com2"}) {
+            line.open(0, end, fmt("9600,N,8,1"), Handshake::None, true, true);
+        }
+        const QString lit = loopback ? "com1" : "com2";
+        QVERIFY(line.inputs(lit).cts && line.inputs(lit).dsr && line.inputs(lit).dcd);
+        line.advance(kMs);
+        if (action == "dtr") line.setDtr(2 * kMs, "com1", false);
+        if (action == "rts") line.setRts(2 * kMs, "com1", false);
+        if (action == "ring") line.ring(2 * kMs, "com1");
+        if (action == "close") line.close(2 * kMs, "com1");
+        QList<int> gotFar, gotOwn;
+        for (const Event& e : line.advance(3 * kMs)) {
+            QCOMPARE(e.at, 2 * kMs);
+            (e.end == "com1" ? gotOwn : gotFar).append(e.value);
+        }
+        QCOMPARE(gotFar, far);
+        QCOMPARE(gotOwn, own);
+        const InputLines in = line.inputs(lit);
+        QCOMPARE(in.ri, action == "ring");
+        QCOMPARE(in.dsr && in.dcd, action != "dtr" && action != "close");
+        QCOMPARE(in.cts, action != "rts" && action != "close");
+        // The ring stops by itself and raises nothing more.
+        QVERIFY(line.advance(3 * kMs + kRingPulse).isEmpty());
+        QVERIFY(!line.inputs(lit).ri);
+    }
+
+    // An end nobody opened drives nothing: the open end sees its inputs off and a quiet line.
+    void unopenedEnd() {
+        Line line;
+        line.cableStraight("com4", "com4-peer");
+        line.open(0, "com4", fmt("9600,N,8,1"), Handshake::RtsCts, true, true);
+        const InputLines in = line.inputs("com4");
+        QVERIFY(!in.cts && !in.dsr && !in.dcd && !in.ri);
+        line.write(kMs, "com4", "held");
+        QVERIFY(line.advance(100 * kMs).isEmpty());
+        QCOMPARE(line.txPending("com4"), 4);
+        QVERIFY(line.inputs("com4-peer").cts);
+    }
+
+    void noise_data() {
+        QTest::addColumn<quint32>("perMillion");
+        QTest::addColumn<bool>("errors");
+        QTest::newRow("off") << 0u << false;
+        QTest::newRow("1 in 1000 bits") << 1000u << true;
+    }
+    void noise() {
+        QFETCH(quint32, perMillion);
+        QFETCH(bool, errors);
+        const Format f = fmt("28800,E,8,1");
+        auto run = [&](quint64 seed) {
+            Rig rig;
+            rig.line.setNoise(perMillion, seed);
+            rig.openBoth(f);
+            rig.line.write(0, "com1", QByteArray(3000, 'n'));
+            rig.runTo(3001 * frameNanos(f));
+            return rig.values("com2", Event::Kind::LineError);
+        };
+        const QList<int> got = run(7);
+        QCOMPARE(!got.isEmpty(), errors);
+        QVERIFY(got.contains(kParityError) == errors);
+        QCOMPARE(run(7), got);  // the same seed gives the same faults
+    }
+
+    // Ten characters; at 3.5 frames three have left, the fourth is on the wire.
+    void transmitQueue() {
+        const Format f = fmt("4800,N,7,2");
+        const Nanos frame = frameNanos(f);
+        Rig rig;
+        rig.openBoth(f);
+        rig.line.write(0, "com1", "ABCDEFGHIJ");
+        rig.runTo(frame * 7 / 2);
+        QCOMPARE(rig.line.txGone("com1"), 3);
+        QCOMPARE(rig.line.txPending("com1"), 7);
+        rig.line.discardTx(frame * 7 / 2, "com1");
+        QCOMPARE(rig.line.txPending("com1"), 1);
+        rig.runTo(10 * frame);
+        QCOMPARE(rig.line.txGone("com1"), 10);
+        QCOMPARE(rig.line.txPending("com1"), 0);
+        QCOMPARE(rig.received("com2"), QByteArray("ABCD"));
+        QCOMPARE(rig.values("com1", Event::Kind::TxProgress), (QList<int>{1, 2, 3, 9, 10}));
+    }
+
+    // A driver that sleeps until nextWakeUp() and then advances gets every event at its own
+    // time, also when the receiver hands a character over before the sender's frame ends.
+    void wakeUps_data() {
+        QTest::addColumn<QString>("sender");
+        QTest::addColumn<QString>("receiver");
+        QTest::newRow("same") << "9600,N,8,1"
+                              << "9600,N,8,1";
+        QTest::newRow("faster receiver") << "4800,N,8,2"
+                                         << "9600,N,7,1";
+        QTest::newRow("slower receiver") << "9600,N,8,1"
+                                         << "4800,N,8,2";
+    }
+    void wakeUps() {
+        QFETCH(QString, sender);
+        QFETCH(QString, receiver);
+        Line line;
+        line.cableNullModem("com1", "com2");
+        line.open(0, "com1", *parseSettings(sender), Handshake::None, true, true);
+        line.open(0, "com2", *parseSettings(receiver), Handshake::None, true, true);
+        line.advance(0);
+        line.write(kMs, "com1", "wake up");
+        int received = 0;
+        int progress = 0;
+        for (auto t = line.nextWakeUp(); t; t = line.nextWakeUp()) {
+            QVERIFY(*t >= line.now());
+            for (const Event& e : line.advance(*t)) {
+                QCOMPARE(e.at, *t);
+                received += e.kind == Event::Kind::Received;
+                progress += e.kind == Event::Kind::TxProgress;
+            }
+        }
+        QVERIFY(received > 0);
+        QCOMPARE(progress, 7);
+    }
+};
+
+QTEST_APPLESS_MAIN(TstLablineLine)
+#include "tst_labline_line.moc"
