@@ -56,8 +56,9 @@ QString pdfText(const QString& path) {
 }
 
 // The first page of a PDF rendered in grey at 50 dots per inch.
-QImage pdfImage(const QString& path, const QString& folder) {
-    const QString stem = QDir(folder).filePath(QStringLiteral("render"));
+QImage pdfImage(const QString& path) {
+    QTemporaryDir scratch;
+    const QString stem = QDir(scratch.path()).filePath(QStringLiteral("render"));
     QProcess p;
     p.start(QStringLiteral("pdftoppm"),
             {QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-gray"),
@@ -101,6 +102,19 @@ class TstPagePrinter : public QObject {
     void needServer() {
         if (!server_->isReady()) QSKIP(qPrintable(server_->errorString()));
         if (!havePoppler()) QSKIP("pdftotext and pdftoppm (poppler-utils) are not installed");
+    }
+
+    // Ink where the drawing is: at the top left of the sheet, across most of its width, in the
+    // upper half, with the thick line between the two texts.
+    void verifyDrawing(const QString& pdf) {
+        const QImage image = pdfImage(pdf);
+        QVERIFY(!image.isNull());
+        const QRect ink = inkBox(image);
+        QVERIFY(!ink.isEmpty());
+        QVERIFY2(ink.left() < image.width() / 8, qPrintable(QString::number(ink.left())));
+        QVERIFY2(ink.right() > image.width() * 3 / 4, qPrintable(QString::number(ink.right())));
+        QVERIFY2(ink.bottom() < image.height() / 2, qPrintable(QString::number(ink.bottom())));
+        QVERIFY2(hasRule(image, ink), "no thick line between the two texts");
     }
 
     void verifyTexts(const QString& pdf) {
@@ -198,6 +212,7 @@ private slots:
                  qPrintable(server_->logTail()));
         qInfo("printed and written by the server in %lld ms", clock.elapsed());
         verifyTexts(server_->outputFile());
+        verifyDrawing(server_->outputFile());
         QVERIFY(QDir(folder.path()).entryList(QDir::Files).isEmpty());
     }
 
@@ -229,16 +244,9 @@ private slots:
                  QStringList{QStringLiteral("Serlinq-2026-12-08-23h45m10.pdf")});
         QCOMPARE(QFileInfo(r.file).absolutePath(), QDir(folder.path()).absolutePath());
         verifyTexts(r.file);
-
-        const QImage image = pdfImage(r.file, folder.path());
-        QVERIFY(!image.isNull());
-        const QRect ink = inkBox(image);
-        QVERIFY(!ink.isEmpty());
-        QVERIFY2(ink.left() < image.width() / 8, qPrintable(QString::number(ink.left())));
-        QVERIFY2(ink.right() > image.width() * 3 / 4, qPrintable(QString::number(ink.right())));
-        QVERIFY2(ink.bottom() < image.height() / 2, qPrintable(QString::number(ink.bottom())));
-        QVERIFY2(hasRule(image, ink), "no thick line between the two texts");
+        verifyDrawing(r.file);
         QCOMPARE(server_->completedJobs(), before);
+        QCOMPARE(server_->pendingJobs(), 0);
     }
 
     // With neither a printer nor a folder to write in, nothing is made and the reasons say why.

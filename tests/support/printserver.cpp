@@ -205,13 +205,21 @@ bool PrintServer::startQueue() {
     return runTool(QStringLiteral("cupsenable"), {kQueue});
 }
 
-int PrintServer::completedJobs() const {
+int PrintServer::countJobs(const QString& which) const {
     QString out;
-    if (!runTool(QStringLiteral("lpstat"),
-                 {QStringLiteral("-W"), QStringLiteral("completed"), QStringLiteral("-o")}, &out)) {
+    if (!runTool(QStringLiteral("lpstat"), {QStringLiteral("-W"), which, QStringLiteral("-o")},
+                 &out)) {
         return 0;
     }
     return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size();
+}
+
+int PrintServer::completedJobs() const {
+    return countJobs(QStringLiteral("completed"));
+}
+
+int PrintServer::pendingJobs() const {
+    return countJobs(QStringLiteral("not-completed"));
 }
 
 bool PrintServer::waitForCompletedJobs(int count, int timeoutMs) {

@@ -51,12 +51,15 @@ public:
 
     // Jobs the server has finished since it started.
     int completedJobs() const;
+    // Jobs waiting or printing.
+    int pendingJobs() const;
     bool waitForCompletedJobs(int count, int timeoutMs);
 
     // The end of the daemon's log, for failure messages.
     QString logTail(int lines = 20) const;
 
 private:
+    int countJobs(const QString& which) const;
     bool writeConfiguration();
     bool startDaemon(int timeoutMs);
     // Runs a CUPS command-line tool against this server; its output goes to `output`.
