@@ -99,9 +99,13 @@ class TstPagePrinter : public QObject {
     Q_OBJECT
     std::unique_ptr<PrintServer> server_;
 
-    void needServer() {
-        if (!server_->isReady()) QSKIP(qPrintable(server_->errorString()));
-        if (!havePoppler()) QSKIP("pdftotext and pdftoppm (poppler-utils) are not installed");
+    // Why the printing tests cannot run here, or nothing.
+    QString missing() const {
+        if (!server_->isReady()) {
+            return QStringLiteral("no private print server: ") + server_->errorString();
+        }
+        if (!havePoppler()) return QStringLiteral("pdftotext and pdftoppm are not installed");
+        return QString();
     }
 
     // Ink where the drawing is: at the top left of the sheet, across most of its width, in the
@@ -199,7 +203,7 @@ private slots:
     // Through the default printer: the printer gets one job, whose texts keep their accents;
     // no file is written.
     void printsOnDefaultPrinter() {
-        needServer();
+        if (const QString why = missing(); !why.isEmpty()) QSKIP(qPrintable(why));
         QTemporaryDir folder;
         Page page;
         const int before = server_->completedJobs();
@@ -226,7 +230,7 @@ private slots:
     }
     void fallsBackToFile() {
         QFETCH(QString, change);
-        needServer();
+        if (const QString why = missing(); !why.isEmpty()) QSKIP(qPrintable(why));
         QVERIFY(server_->removeQueue());
         if (change == QStringLiteral("no default")) QVERIFY(server_->addQueue(false));
         if (change == QStringLiteral("stopped")) {
@@ -251,7 +255,7 @@ private slots:
 
     // With neither a printer nor a folder to write in, nothing is made and the reasons say why.
     void failsWithoutPrinterOrFolder() {
-        needServer();
+        if (const QString why = missing(); !why.isEmpty()) QSKIP(qPrintable(why));
         QVERIFY(server_->removeQueue());
         QTemporaryDir dir;
         const QString missing = QDir(dir.path()).filePath(QStringLiteral("absent"));

@@ -20,6 +20,8 @@ const QString kSocketName = QStringLiteral("cups.sock");
 const QString kOutputName = QStringLiteral("printed.pdf");
 const QString kDriverName = QStringLiteral("pdf-file.ppd");
 constexpr int kToolTimeoutMs = 10000;
+// The filter that passes the program's PDF on to the queue, where Debian installs CUPS filters.
+const QString kPdfFilter = QStringLiteral("/usr/lib/cups/filter/pdftopdf");
 // A UNIX socket path must fit in sockaddr_un.
 constexpr int kMaxSocketPath = 100;
 // CUPS_SERVER points the CUPS library at the socket; LPDEST and PRINTER would name a default
@@ -74,6 +76,10 @@ PrintServer::PrintServer(Queue queue, int timeoutMs) {
     }
     if (socket().size() > kMaxSocketPath) {
         error_ = QStringLiteral("temporary folder path too long for a socket: ") + folder();
+        return;
+    }
+    if (!QFileInfo::exists(kPdfFilter)) {
+        error_ = QStringLiteral("the CUPS PDF filter is not installed: ") + kPdfFilter;
         return;
     }
     if (!writeConfiguration() || !startDaemon(timeoutMs)) return;
