@@ -96,10 +96,11 @@ QString fallbackFile(const QDir& folder, const QDateTime& when) {
 
 Result writePdf(SurfaceWidget& page, const QString& path) {
     Result result;
-    QPrinter pdf(QPrinter::HighResolution);
+    QPrinter pdf;
     pdf.setOutputFormat(QPrinter::PdfFormat);
     pdf.setOutputFileName(path);
     pdf.setDocName(kDocumentName);
+    // The paper of the classrooms, whatever the computer's locale says.
     pdf.setPageSize(QPageSize(QPageSize::A4));
     if (paintOn(pdf, page, &result.reason) && QFileInfo(path).size() > 0) {
         result.outcome = Outcome::WrittenToFile;
@@ -114,7 +115,7 @@ Result printPage(SurfaceWidget& page, const QString& fallbackFolder, const QDate
     QString reason;
     const QPrinterInfo info = usablePrinter(&reason);
     if (!info.isNull()) {
-        QPrinter printer(info, QPrinter::HighResolution);
+        QPrinter printer(info);
         printer.setDocName(kDocumentName);
         if (paintOn(printer, page, &reason)) {
             Result printed;
