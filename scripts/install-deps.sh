@@ -9,6 +9,8 @@ PACKAGES=(
     clang-format-14             # the format check of the test command
     socat                       # virtual null-modem cables and loopback plugs
     sigrok-cli                  # decodes the lab line's captures in the tests
+    cups-daemon cups-client cups-core-drivers  # a private print server for the printing tests
+    poppler-utils               # reads the printed pages back in the tests
     xvfb xauth                  # screenshots and headless runs
     fonts-liberation2 fonts-dejavu-core
 )
