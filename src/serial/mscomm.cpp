@@ -136,6 +136,7 @@ struct MSComm::Private {
 
     // Events.
     int commEvent = NoEvent;
+    int inputLimit = kInputBufferLimit;
     QList<int> pending;
     bool deliveryPosted = false;
     bool receiveQueued = false;
@@ -210,7 +211,7 @@ struct MSComm::Private {
         if (mask != 0xFF) {
             for (char& c : data) c = char(static_cast<unsigned char>(c) & mask);
         }
-        const qsizetype room = kInputBufferLimit - input.size();
+        const qsizetype room = inputLimit - input.size();
         if (data.size() > room) {
             data.truncate(qMax<qsizetype>(0, room));
             if (!overflowReported && !events.contains(comEventRxOver)) {
@@ -255,8 +256,14 @@ struct MSComm::Private {
         if (mask != 0xFF) {
             for (char& c : out) c = char(static_cast<unsigned char>(c) & mask);
         }
-        port->write(out);
-        if (sThreshold > 0 && outBufferCount() >= sThreshold) {
+        // Handed to the driver at once, as a UART driver takes it, so that OutBufferCount counts
+        // only what the line really holds back (flow control, a slow line); what the driver
+        // cannot take yet waits in QSerialPort's queue, behind nothing.
+        const qint64 taken = port->bytesToWrite() == 0 ? platform::writeNow(fd(), out) : 0;
+        if (taken < out.size()) port->write(out.mid(taken));
+        // The bytes the driver took count as having been queued: their leaving is the sent
+        // event's transition.
+        if (sThreshold > 0 && outBufferCount() + taken >= sThreshold) {
             sendArmed = true;
             if (!pollTimer.isActive()) pollTimer.start();
         }
@@ -404,6 +411,8 @@ struct MSComm::Private {
         mask = static_cast<unsigned char>((1u << f.dataBits) - 1);
         input.clear();
         pending.clear();
+        // An event of an earlier opening must not be taken for one of this one.
+        commEvent = NoEvent;
         receiveQueued = false;
         sendArmed = false;
         overflowReported = false;
@@ -464,8 +473,13 @@ struct MSComm::Private {
         closing = true;
         drain();
         if (open && !lost) {
-            // Under flow control the queue may never leave: what remains is discarded.
-            port->clear(QSerialPort::Output);
+            // Under flow control the queue may never leave: what remains is discarded, and said
+            // as the time-out it is, never taken for a success. (A flush with nothing held back
+            // would also throw away, on a pseudo-terminal, what the far end has not read yet.)
+            if (!drained()) {
+                commEvent = comEventCTSTO;
+                port->clear(QSerialPort::Output);
+            }
             if (breakOn) platform::setBreak(fd(), false);
         }
         port->close();
@@ -651,6 +665,10 @@ void MSComm::setBreak(bool on) {
         platform::setBreak(d->fd(), on);  // a pseudo-terminal has no break: no effect
     else
         d->port->setBreakEnabled(on);
+}
+
+void MSComm::setInputBufferLimit(int bytes) {
+    d->inputLimit = qMax(1, bytes);
 }
 
 void MSComm::injectEvent(int commEvent) {

@@ -47,8 +47,9 @@ public:
 
     bool PortOpen() const;
     // Opens or closes the port. Opening returns NoError or one of the opening errors (also kept
-    // in lastError()). Closing lets what is queued leave the line first, within a bound derived
-    // from the speed and the queue length.
+    // in lastError()), and CommEvent reads 0 after it. Closing lets what is queued leave the line
+    // first, within a bound derived from the speed and the queue length; what could not leave
+    // (held back by flow control) is discarded and CommEvent then reads comEventCTSTO.
     Error setPortOpen(bool open);
     Error lastError() const;
     // The device the port resolved to at the last opening ("/dev/ttyS1", "/dev/pts/4" ...).
@@ -77,6 +78,8 @@ public:
     int SThreshold() const;
     void setSThreshold(int n);
 
+    // Characters the line holds back: what is written is handed to the driver at once, so this
+    // counts only what flow control or a slow line keeps from leaving.
     int OutBufferCount() const;
     void setOutBufferCount(int n);  // 0 discards what waits to be sent
 
@@ -95,6 +98,9 @@ public:
     // The most received bytes kept unread; beyond, bytes are dropped and CommEvent becomes
     // comEventRxOver.
     static constexpr int kInputBufferLimit = 65536;
+
+    // Test seam: a smaller receive buffer than kInputBufferLimit, so that filling it is quick.
+    void setInputBufferLimit(int bytes);
 
     // Test seam: raises an event as the driver would, e.g. a parity error that a virtual cable
     // never produces.

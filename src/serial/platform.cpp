@@ -62,6 +62,11 @@ DeviceInfo inspectDevice(const QString& path) {
     return info;
 }
 
+qint64 writeNow(int fd, const QByteArray& bytes) {
+    const ssize_t n = ::write(fd, bytes.constData(), size_t(bytes.size()));
+    return n > 0 ? qint64(n) : 0;  // a full or stopped line (EAGAIN) takes nothing yet
+}
+
 int outputQueue(int fd) {
     int n = 0;
     return ::ioctl(fd, TIOCOUTQ, &n) == 0 ? n : 0;
@@ -157,6 +162,9 @@ bool supported() {
 }
 DeviceInfo inspectDevice(const QString&) {
     return {DeviceCheck::Usable, false};
+}
+qint64 writeNow(int, const QByteArray&) {
+    return 0;
 }
 int outputQueue(int) {
     return 0;

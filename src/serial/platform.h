@@ -27,6 +27,8 @@ struct DeviceInfo {
 };
 DeviceInfo inspectDevice(const QString& path);
 
+// Writes what the driver takes at once, without waiting; returns how many bytes it took.
+qint64 writeNow(int fd, const QByteArray& bytes);
 // Bytes the driver still holds for the line.
 int outputQueue(int fd);
 // True when the transmitter has sent its last bit; empty when the driver cannot tell.

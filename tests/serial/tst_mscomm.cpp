@@ -451,7 +451,11 @@ private slots:
         QFETCH(int, second);
         Bench bench;
         QVERIFY2(bench.cable.isReady(), qPrintable(bench.cable.errorString()));
-        QVERIFY(bench.openBoth("28800,N,8,1"));
+        // The far end holds the line with Xoff, so that the queue stays as written.
+        QVERIFY(bench.open(bench.a, "28800,N,8,1", 1));
+        QVERIFY(bench.open(bench.b, "28800,N,8,1", 0));
+        bench.b.setOutputBytes(bytes({0x13, 'm'}));
+        QVERIFY(waitFor([&] { return !bench.la.received.isEmpty(); }));
         const QByteArray one = text(first, 'a');
         const QByteArray two = text(second, 'A');
         QByteArray expected;
@@ -468,6 +472,7 @@ private slots:
             }
             QCOMPARE(bench.a.OutBufferCount(), int(expected.size()));
         }
+        bench.b.setOutputBytes(bytes({0x11}));
         QVERIFY(waitFor([&] { return bench.lb.received.size() >= expected.size(); }));
         settle(100);
         QCOMPARE(bench.lb.received, expected);
@@ -521,6 +526,8 @@ private slots:
         } else if (then == "close") {
             bench.a.setPortOpen(false);  // gives up on the held queue rather than block
             QVERIFY(!bench.a.PortOpen());
+            // Said as the time-out it is, never as a success.
+            QCOMPARE(bench.a.CommEvent(), int(serial::comEventCTSTO));
             expected.clear();
         }
         bench.b.setOutputBytes(bytes({0x11}));  // Xon
@@ -532,6 +539,33 @@ private slots:
         QCOMPARE(bench.lb.received, expected);
         QVERIFY(!bench.la.received.contains('\x11'));
         QVERIFY(!bench.la.received.contains('\x13'));
+    }
+
+    // On a free line a character written is handed to the driver at once: nothing is counted
+    // as held back, even before the event loop runs. A closing that loses nothing says nothing.
+    void freeLineHoldsNothingBack() {
+        Bench bench;
+        QVERIFY2(bench.cable.isReady(), qPrintable(bench.cable.errorString()));
+        QVERIFY(bench.openBoth("9600,N,8,1"));
+        for (const char* text : {"k", "une chaîne de quarante caractères, ou pres"}) {
+            bench.a.setOutput(QString::fromUtf8(text));
+            QCOMPARE(bench.a.OutBufferCount(), 0);
+        }
+        bench.a.setPortOpen(false);
+        QCOMPARE(bench.a.CommEvent(), int(serial::NoEvent));
+    }
+
+    // An event of an earlier opening is not seen after the next one.
+    void eventForgottenOnOpening() {
+        Bench bench;
+        QVERIFY2(bench.cable.isReady(), qPrintable(bench.cable.errorString()));
+        QVERIFY(bench.open(bench.a, "9600,E,7,1"));
+        bench.a.injectEvent(serial::comEventBreak);
+        QVERIFY(waitFor([&] { return bench.la.count(serial::comEventBreak) == 1; }));
+        QCOMPARE(bench.a.CommEvent(), int(serial::comEventBreak));
+        bench.a.setPortOpen(false);
+        QVERIFY(bench.open(bench.a, "9600,E,7,1"));
+        QCOMPARE(bench.a.CommEvent(), int(serial::NoEvent));
     }
 
     // Injected line events reach the handler from the event loop, with their CommEvent.
