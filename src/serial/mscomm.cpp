@@ -137,6 +137,8 @@ struct MSComm::Private {
     // Events.
     int commEvent = NoEvent;
     int inputLimit = kInputBufferLimit;
+    int outputLimit = kOutputQueueLimit;
+    bool ctsHeld = false;  // test seam: CTS reads inactive
     QList<int> pending;
     bool deliveryPosted = false;
     bool receiveQueued = false;
@@ -248,7 +250,7 @@ struct MSComm::Private {
 
     void write(const QByteArray& bytes) {
         if (!open || lost || bytes.isEmpty()) return;
-        if (outBufferCount() + bytes.size() > kOutputQueueLimit) {
+        if (outBufferCount() + bytes.size() > outputLimit) {
             raise(comEventTxFull, true);
             return;
         }
@@ -646,7 +648,7 @@ int MSComm::CommEvent() const {
 }
 
 bool MSComm::CTSHolding() const {
-    if (!d->open || d->lost) return false;
+    if (!d->open || d->lost || d->ctsHeld) return false;
     if (!d->hasModemLines) return true;  // a virtual cable: nothing ever holds the line back
     if (platform::supported()) {
         const std::optional<int> lines = platform::modemLines(d->fd());
@@ -669,6 +671,14 @@ void MSComm::setBreak(bool on) {
 
 void MSComm::setInputBufferLimit(int bytes) {
     d->inputLimit = qMax(1, bytes);
+}
+
+void MSComm::setOutputQueueLimit(int bytes) {
+    d->outputLimit = qMax(0, bytes);
+}
+
+void MSComm::holdCtsForTest(bool held) {
+    d->ctsHeld = held;
 }
 
 void MSComm::injectEvent(int commEvent) {

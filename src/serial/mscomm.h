@@ -99,8 +99,12 @@ public:
     // comEventRxOver.
     static constexpr int kInputBufferLimit = 65536;
 
-    // Test seam: a smaller receive buffer than kInputBufferLimit, so that filling it is quick.
+    // Test seams: a smaller receive buffer or transmit queue than the limits above, so that
+    // filling them is quick; CTS read as inactive, as a far end that dropped RTS would make it (a
+    // pseudo-terminal has no modem lines).
     void setInputBufferLimit(int bytes);
+    void setOutputQueueLimit(int bytes);
+    void holdCtsForTest(bool held);
 
     // Test seam: raises an event as the driver would, e.g. a parity error that a virtual cable
     // never produces.

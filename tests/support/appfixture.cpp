@@ -7,9 +7,29 @@
 
 namespace testsupport {
 
+PeerPort::PeerPort(const QString& folder, int port, const QString& settings) {
+    comm.setPortMapDirectory(folder);
+    comm.setCommPort(port);
+    comm.setSettings(settings);
+    comm.setRThreshold(1);
+    QObject::connect(&comm, &MSComm::OnComm, &comm, [this] {
+        if (comm.CommEvent() == serial::comEvReceive) received += comm.InputBytes();
+    });
+    comm.setPortOpen(true);
+}
+
+bool PeerPort::isOpen() const {
+    return comm.PortOpen();
+}
+
+void PeerPort::send(const QByteArray& bytes) {
+    comm.setOutputBytes(bytes);
+}
+
 AppFixture::AppFixture(Ports ports) {
-    if (ports == Ports::Cable) {
-        cable = std::make_unique<VirtualCable>();
+    if (ports == Ports::Cable || ports == Ports::Loopback) {
+        cable = std::make_unique<VirtualCable>(ports == Ports::Cable ? VirtualCable::NullModem
+                                                                     : VirtualCable::Loopback);
         cable->writePortMap();
     } else if (ports == Ports::Absent) {
         writeFile("ports.232", "Com1=absent1\nCom2=absent2\nCom3=absent3\nCom4=absent4\n");

@@ -2,14 +2,16 @@
 // The program's state and windows in a working folder of their own, as every window test needs
 // them: the application state (the default configuration, on Com2, no access code), the registry of
 // windows, the end of the program replaced by a flag. The folder's ports lead where the test
-// says: to a virtual null-modem cable (Com1 end A, Com2 end B, Com3 and Com4 nowhere), to
-// devices that do not exist, or to the computer's defaults (no ports.232).
+// says: to a virtual null-modem cable (Com1 end A, Com2 end B, Com3 and Com4 nowhere), to a
+// loopback plug (Com1 and Com2), to devices that do not exist, or to the computer's defaults (no
+// ports.232).
 
 #include <QByteArray>
 #include <QTemporaryDir>
 #include <memory>
 
 #include "core/appstate.h"
+#include "serial/mscomm.h"
 #include "support/virtualcable.h"
 #include "ui/shell/forms.h"
 
@@ -17,9 +19,20 @@ class FMenu;
 
 namespace testsupport {
 
+// The computer at the other end of the cable: a serial control of its own on one port of the
+// test's folder, keeping everything it receives.
+class PeerPort {
+public:
+    PeerPort(const QString& folder, int port, const QString& settings);
+    bool isOpen() const;
+    void send(const QByteArray& bytes);
+    QByteArray received;
+    MSComm comm;
+};
+
 class AppFixture {
 public:
-    enum class Ports { Cable, Absent, Defaults };
+    enum class Ports { Cable, Loopback, Absent, Defaults };
     explicit AppFixture(Ports ports = Ports::Cable);
     ~AppFixture();
 

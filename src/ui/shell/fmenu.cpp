@@ -16,6 +16,7 @@
 #include "ui/shell/fpropri.h"
 #include "ui/shell/fvaleur.h"
 #include "ui/shell/menutable.h"
+#include "ui/terminal/femirecep.h"
 
 using namespace formkit;
 
@@ -151,6 +152,26 @@ void FMenu::Propriete_Click() {
 void FMenu::Quitte_Click() {
     setEnabled(false);
     forms_.get<FDebut>().showExitDialog();
+}
+
+void FMenu::Ascii_Click() {
+    forms_.get<FEmiRecep>().Ascii();
+}
+
+void FMenu::Decimal_Click() {
+    forms_.get<FEmiRecep>().Decimal();
+}
+
+void FMenu::Hexadecimal_Click() {
+    forms_.get<FEmiRecep>().Hexadecimal();
+}
+
+void FMenu::Chaine_Click() {
+    forms_.get<FEmiRecep>().Chaine();
+}
+
+void FMenu::Identique_Click() {
+    forms_.get<FEmiRecep>().Identique();
 }
 
 void FMenu::nextEmission() {

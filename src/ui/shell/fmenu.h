@@ -81,11 +81,12 @@ public:
     void Quitte_Click();
 
     // Emission items, run again by the terminal's "Suivant" for the next character of the same
-    // mode. The emission modes are not built yet: these items do nothing so far.
-    void Ascii_Click() {}
-    void Decimal_Click() {}
-    void Hexadecimal_Click() {}
-    void Chaine_Click() {}
+    // mode.
+    void Ascii_Click();
+    void Decimal_Click();
+    void Hexadecimal_Click();
+    void Chaine_Click();
+    void Identique_Click();
     // The terminal's "Suivant": the next emission of the mode in force.
     void nextEmission();
 

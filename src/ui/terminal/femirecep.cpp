@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QEventLoop>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -128,6 +129,9 @@ FEmiRecep::FEmiRecep(Forms& forms, QWidget* parent)
                                             "Ordinateur en mode émission et réception");
 
     MSComm1 = &forms.serial();
+    // The control starts as the return to the menu leaves it: every character announced.
+    MSComm1->setRThreshold(1);
+    MSComm1->setSThreshold(1);
     connect(MSComm1, &MSComm::OnComm, this, &FEmiRecep::MSComm1_OnComm);
 
     auto makeTimer = [this](const char* name, int interval, void (FEmiRecep::*tick)()) {
@@ -140,9 +144,9 @@ FEmiRecep::FEmiRecep(Forms& forms, QWidget* parent)
     TimerRecep = makeTimer("TimerRecep", 1000, &FEmiRecep::TimerRecep_Timer);
     TimerBreak = makeTimer("TimerBreak", 100, &FEmiRecep::TimerBreak_Timer);
     TimerMessage = makeTimer("TimerMessage", 2000, &FEmiRecep::TimerMessage_Timer);
-    Tempo = new QTimer(this);
-    Tempo->setObjectName("Tempo");
-    Tempo->setInterval(1);
+    Tempo = makeTimer("Tempo", 1, &FEmiRecep::Tempo_Timer);
+    Tempo->setTimerType(Qt::PreciseTimer);
+    connect(ImageImprimer, &QToolButton::clicked, this, &FEmiRecep::ImageImprimer_Click);
 
     connect(Annuler, &QPushButton::clicked, this, &FEmiRecep::Annuler_Click);
     connect(Suivant, &QPushButton::clicked, this, &FEmiRecep::Suivant_Click);
@@ -154,6 +158,10 @@ FEmiRecep::FEmiRecep(Forms& forms, QWidget* parent)
                        static_cast<QWidget*>(ImageSablier)}) {
         w->hide();
     }
+
+    // The keyboard preview of the exchange sees every key typed in the window.
+    installEventFilter(this);
+    for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
 
     refuseClose(this);
     centreOnScreen(this);
@@ -241,6 +249,13 @@ void FEmiRecep::MSComm1_OnComm() {
             if (code >= 32 && code <= 126) appendAtEnd(TexteReception, s.ReceivedText);
         }
     }
+    // Nothing reads what arrives (an emission, a loopback plug's echo): it is not kept, so that
+    // it never fills the receive buffer.
+    const bool reading = s.CharReceptionMode == 1 || s.StringReceptionMode == 1 || s.DuplexDisplay;
+    if (!reading && MSComm1->PortOpen() && MSComm1->CommEvent() == serial::comEvReceive) {
+        MSComm1->setInputLen(0);
+        MSComm1->InputBytes();
+    }
 }
 
 void FEmiRecep::Receptioncaractere() {
@@ -287,10 +302,14 @@ void FEmiRecep::HandleCommEvent() {
     }
     Tempo->stop();
     s.CommError = 1;
+    // One report a burst: the errors that arrive while it is on screen are part of it.
+    if (reportingError_) return;
+    reportingError_ = true;
     forms_.ShowError(message);
     // Tell the other end that something went wrong, then back to the menu.
     if (MSComm1->PortOpen()) MSComm1->setOutput(QStringLiteral("ERREUR"));
     Annuler_Click();
+    reportingError_ = false;
 }
 
 void FEmiRecep::Annuler_Click() {
@@ -302,6 +321,9 @@ void FEmiRecep::Annuler_Click() {
     MSComm1->setBreak(false);
     ImageImprimer->hide();
     Tempo->stop();
+    // The repeated emission stops at once: its queue is discarded, not waited for.
+    if (repeating_ && MSComm1->PortOpen()) MSComm1->setOutBufferCount(0);
+    repeating_ = false;
     FrameANSI->hide();
     MSComm1->setRThreshold(1);
     MSComm1->setSThreshold(1);
@@ -346,6 +368,32 @@ void FEmiRecep::TimerRecep_Timer() {
 void FEmiRecep::TimerMessage_Timer() {
     TimerMessage->stop();
     TextLine->clear();
+    TextLine->setToolTip(QString());
+    if (noticeOnly_) FrameTexteLine->hide();
+    noticeOnly_ = false;
+}
+
+void FEmiRecep::showNotice(const QString& text) {
+    noticeOnly_ = noticeOnly_ || FrameTexteLine->isHidden();
+    FrameTexteLine->show();
+    TextLine->setText(text);
+    TextLine->setCursorPosition(0);
+    TextLine->setToolTip(text);
+    TimerMessage->start();
+}
+
+bool FEmiRecep::eventFilter(QObject* watched, QEvent* event) {
+    if (!KeyPreview || event->type() != QEvent::KeyPress)
+        return SurfaceWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    // Tab moves between the controls, and a button with the keyboard is pressed as usual.
+    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) return false;
+    const bool onButton = qobject_cast<QAbstractButton*>(watched) != nullptr;
+    if (onButton && (key->key() == Qt::Key_Space || key->key() == Qt::Key_Return ||
+                     key->key() == Qt::Key_Enter))
+        return false;
+    Form_KeyPress(key->text(), key->key());
+    return true;
 }
 
 void FEmiRecep::TimerBreak_Timer() {

@@ -4,12 +4,17 @@
 // for modem-line notices, the role pictures, and draws the timing diagram of a character on its
 // surface.
 
+#include <QString>
+#include <functional>
+#include <optional>
+
 #include "ui/shell/surfacewidget.h"
 
 class Forms;
 struct AppState;
 class MSComm;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -62,6 +67,24 @@ public:
     // a modem-line notice in the status line. Leaves CommError.
     void HandleCommEvent();
 
+    // The emission items of the main menu: a keyboard character, a decimal code, a hexadecimal
+    // code, a string, one character repeated without end.
+    void Ascii();
+    void Decimal();
+    void Hexadecimal();
+    void Chaine();
+    void Identique();
+    // Sends the current character alone on the terminal's port and draws its timing diagram.
+    void SendCurrentCode();
+    // One step of the repeated emission.
+    void Tempo_Timer();
+    // Prints the terminal page: the configuration line and the diagram of the current character.
+    void ImageImprimer_Click();
+
+    // The keys typed during the simultaneous exchange, as the keyboard preview hands them over:
+    // the key's text (empty for Shift, arrows ...) and its key code.
+    void Form_KeyPress(const QString& keyText, int key);
+
     void MSComm1_OnComm();
     void Annuler_Click();
     void Suivant_Click();
@@ -70,12 +93,49 @@ public:
     void TimerMessage_Timer();
     void TimerBreak_Timer();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     // The controls that the modes show and the return to the menu hides.
     QList<QWidget*> modeControls() const;
+
+    // The value dialog's answer for an emission, asked again until `accept` takes it; nothing when
+    // the user cancels (the mode is then ended as Annuler ends it).
+    struct Prompt {
+        QString caption;
+        QString text;
+        QString preset;
+        int selected = 0;
+        bool disableMenuAfter = true;
+    };
+    std::optional<QString> askUntilAccepted(const Prompt& prompt,
+                                            const std::function<void()>& eachPrompt,
+                                            const std::function<bool(const QString&)>& accept);
+    // Asks for a one-character code; true once CurrentCode holds an accepted one.
+    bool askCode(const Prompt& prompt, int AppState::*modeFlag,
+                 std::optional<int> (*judge)(const QString&, int));
+    // Sends the accepted code, draws its diagram and offers the next one.
+    void sendAndOfferNext(bool showEmissionPicture);
+    // Closes the port; what it had to throw away is reported as a line error.
+    void closeAndReport();
+    void sendString(const QString& text);
+    // Characters kept waiting in the transmit queue during the repeated emission.
+    int repeatedQueueTarget() const;
+    // Sends one key of the exchange and shows `shown` unless the line held it back.
+    void sendKey(int code, const QString& shown);
+    bool keysBlocked() const;
+    // A short notice in the status line, for a few seconds.
+    void showNotice(const QString& text);
 
     Forms& forms_;
     AppState& state_;
     // True while the one-second wait of single-character reception runs.
     bool receptionWaitActive_ = false;
+    // True while a line error is being reported: further errors of the same burst are not.
+    bool reportingError_ = false;
+    // True while the repeated emission runs (or is paused by a printout).
+    bool repeating_ = false;
+    // The status line was shown only for a notice, and goes when the notice goes.
+    bool noticeOnly_ = false;
 };

@@ -29,19 +29,12 @@ namespace {
 // The terminal on Com2 (end B of the fixture's cable); a peer control on Com1 (end A) plays the
 // other computer.
 struct Bench : AppFixture {
-    MSComm peer;
-    QByteArray peerReceived;
+    PeerPort peerPort;
+    QByteArray& peerReceived = peerPort.received;
 
-    explicit Bench(int dataBits = 7) {
+    explicit Bench(int dataBits = 7)
+        : peerPort(folder(), 1, QStringLiteral("9600,E,%1,1").arg(dataBits)) {
         linkconfig::setDataBits(state.LinkConfig, dataBits);
-        peer.setPortMapDirectory(folder());
-        peer.setCommPort(1);
-        peer.setSettings(QStringLiteral("9600,E,%1,1").arg(dataBits));
-        peer.setRThreshold(1);
-        QObject::connect(&peer, &MSComm::OnComm, &peer, [this] {
-            if (peer.CommEvent() == serial::comEvReceive) peerReceived += peer.InputBytes();
-        });
-        peer.setPortOpen(true);
     }
     FEmiRecep& terminal() { return get<FEmiRecep>(); }
     // Puts the terminal in a mode as the menu would: main window disabled, port open.
@@ -52,7 +45,7 @@ struct Bench : AppFixture {
         terminal().MSComm1->setRThreshold(1);
         terminal().show();
     }
-    void send(const QByteArray& bytes) { peer.setOutputBytes(bytes); }
+    void send(const QByteArray& bytes) { peerPort.send(bytes); }
     QString received() { return terminal().TexteReception->toPlainText(); }
 };
 
