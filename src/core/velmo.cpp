@@ -56,7 +56,8 @@ QByteArray commandText(Command command, int n) {
     const auto it = std::find_if(words.begin(), words.end(),
                                  [command](const CommandWord& w) { return w.command == command; });
     QByteArray text(it->word.data(), it->word.size());
-    if (it->takesNumber) text += ' ' + signedText({n, 0}).toLatin1();
+    if (it->form == NumberForm::Plain) text += ' ' + QByteArray::number(n);
+    if (it->form == NumberForm::Signed) text += ' ' + signedText({n, 0}).toLatin1();
     return text + kCarriageReturn;
 }
 

@@ -32,8 +32,9 @@ inline constexpr char kLineSettings[] = "9600,N,8,1";
 // Ends every command and, normally, every reply.
 inline constexpr char kCarriageReturn = '\r';
 
-// The bytes of a command: its word, then for a command that takes one, a blank and the number in
-// the signed-position form ("XEA" and 3 give "XEA  3"), then a carriage return.
+// The bytes of a command: its word, then for a command that takes one, a blank and the number
+// (in the signed-position form for the polled and the output commands: "XEA" and 3 give
+// "XEA  3"; as plain digits for the edge counters: "XCPT 0"), then a carriage return.
 QByteArray commandText(Command command, int n = 0);
 
 // What polling step `step` (0 .. kPollSteps - 1) reads: an analog input, then the binary inputs.

@@ -5,10 +5,13 @@ namespace velmoxq {
 namespace {
 
 constexpr CommandWord kCommandWords[] = {
-    {Command::Reset, "XRESET", false},  {Command::EdgeCount, "XCPT", true},
-    {Command::AnalogIn, "XEA", true},   {Command::BinaryIn, "XEBIT", true},
-    {Command::AnalogOut, "XSA", true},  {Command::SetBit, "XSBIT", true},
-    {Command::ResetBit, "XRBIT", true},
+    {Command::Reset, "XRESET", NumberForm::None},
+    {Command::EdgeCount, "XCPT", NumberForm::Plain},
+    {Command::AnalogIn, "XEA", NumberForm::Signed},
+    {Command::BinaryIn, "XEBIT", NumberForm::Signed},
+    {Command::AnalogOut, "XSA", NumberForm::Signed},
+    {Command::SetBit, "XSBIT", NumberForm::Signed},
+    {Command::ResetBit, "XRBIT", NumberForm::Signed},
 };
 
 constexpr AnalogRange kRanges[kAnalogInputs] = {

@@ -10,10 +10,14 @@
 
 namespace velmoxq {
 
+// How a command writes its number: none, a blank then the digits ("XCPT 0"), or a blank then
+// the signed-position form ("XEA  3").
+enum class NumberForm { None, Plain, Signed };
+
 struct CommandWord {
     Command command;
     QByteArrayView word;
-    bool takesNumber;
+    NumberForm form;
 };
 std::span<const CommandWord> commandWords();
 
