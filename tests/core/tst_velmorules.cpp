@@ -114,7 +114,8 @@ private slots:
         QTest::addColumn<int>("n");
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("reset") << int(Command::Reset) << 0 << QByteArray("XRESET\r");
-        QTest::newRow("edge counter 1") << int(Command::EdgeCount) << 1 << QByteArray("XCPT  1\r");
+        QTest::newRow("edge counter 1") << int(Command::EdgeCount) << 1 << QByteArray("XCPT 1\r");
+        QTest::newRow("edge counter 0") << int(Command::EdgeCount) << 0 << QByteArray("XCPT 0\r");
         QTest::newRow("analog input 3") << int(Command::AnalogIn) << 3 << QByteArray("XEA  3\r");
         QTest::newRow("binary input 5") << int(Command::BinaryIn) << 5 << QByteArray("XEBIT  5\r");
         QTest::newRow("analog output 255")

@@ -26,6 +26,8 @@ VelmoConsole::VelmoConsole(Forms& forms) : forms_(forms), state_(forms.state()) 
     connect(&MSComm2, &MSComm::OnComm, this, &VelmoConsole::onComm);
     TimerReponse.setObjectName("TimerReponse");
     TimerReponse.setSingleShot(true);
+    // Never before its time: a coarse timer may fire a few per cent early.
+    TimerReponse.setTimerType(Qt::PreciseTimer);
     TimerReponse.setInterval(kReplyTimeoutMs);
     connect(&TimerReponse, &QTimer::timeout, this, &VelmoConsole::onTimeOut);
     quietGap_.setSingleShot(true);
