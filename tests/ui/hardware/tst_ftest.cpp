@@ -319,13 +319,13 @@ private slots:
                 QCOMPARE(codes[i], "0");
                 QCOMPARE(voltages[i], " 0");
             } else {
-                // The unit's inputs sit well inside their range on a slow wave: a reply cut
-                // after its first digit would read at most 2 on every input at once.
+                // Split after its first digit, a reply taken before its end shows one digit.
                 QVERIFY2(codes[i].toInt() >= 0 && codes[i].toInt() <= 255, qPrintable(codes[i]));
                 QVERIFY(voltages[i].startsWith(' '));
             }
         }
         if (!garbage) {
+            // Only two of the emulator's inputs ever go below 10.
             int multiDigit = 0;
             for (const QString& c : codes) multiDigit += c.size() > 1;
             QVERIFY2(multiDigit >= 6, qPrintable(codes.join(',')));
