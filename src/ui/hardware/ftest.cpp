@@ -86,8 +86,7 @@ void addBitCells(QWidget* group, const QString& frameName, const QString& boxNam
 
 }  // namespace
 
-FTest::FTest(Forms& forms, VelmoConsole& console, QWidget* parent)
-    : QWidget(parent), forms_(forms), console_(console) {
+FTest::FTest(Forms&, VelmoConsole& console, QWidget* parent) : QWidget(parent), console_(console) {
     setUpWindow(this, "FTest", "Test  Velmo - XQ", Border::FixedSingle, 9720, 5400);
     buildAnalogInputs();
     buildBinaryInputs();

@@ -20,6 +20,7 @@ class VelmoConsole;
 class FTest : public QWidget {
     Q_OBJECT
 public:
+    // Created by the registry (Forms) for the console.
     FTest(Forms& forms, VelmoConsole& console, QWidget* parent = nullptr);
 
     QGroupBox* FrameFront;
@@ -74,6 +75,5 @@ private:
     void buildAnalogOutput();
     void buildAnalogInputs();
 
-    Forms& forms_;
     VelmoConsole& console_;
 };
