@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -14,6 +16,9 @@
 #include "core/accesscode.h"
 #include "core/appstate.h"
 #include "core/codepage.h"
+#include "ui/hardware/bitframe.h"
+#include "ui/hardware/ftest.h"
+#include "ui/hardware/velmoconsole.h"
 #include "ui/shell/fdebut.h"
 #include "ui/shell/fmenu.h"
 #include "ui/shell/formkit.h"
@@ -34,6 +39,38 @@ void save(QWidget* w, const QString& dir, const QString& name) {
     w->raise();
     settle();
     w->grab().save(QDir(dir).filePath(name + ".png"));
+}
+
+// The interface-unit console polling the unit's emulator on a pseudo-terminal taken as Com2,
+// after a click on "EF0", on binary output 1 and on bit 6 of the analog output.
+void consoleShot(Forms& forms, const QString& work, const QString& out) {
+    const QString link = QDir(work).filePath("velmo");
+    QProcess unit;
+    unit.start(QStringLiteral(VELMO_EMULATOR), {"--pty", "--link", link, "--verbose"});
+    QByteArray said;
+    for (int i = 0; i < 100 && !said.contains("ready on"); ++i) {
+        settle(50);
+        said += unit.readAllStandardError();
+    }
+    QFile ports(QDir(work).filePath("ports.232"));
+    if (!ports.open(QIODevice::WriteOnly)) return;
+    ports.write(("Com2=" + link + "\n").toLocal8Bit());
+    ports.close();
+    VelmoConsole& console = forms.velmo();
+    QTimer::singleShot(1500, [&] {
+        FTest* w = console.window();
+        if (!w) return;
+        w->BoutonFront0->click();
+        w->FrameBitSL_Click(1);
+        w->FrameBit_Click(6);
+        QTimer::singleShot(1500, [&] {
+            if (console.window()) save(console.window(), out, "ftest");
+            console.Annuler();
+        });
+    });
+    forms.get<FMenu>().Velmo_Click();
+    unit.terminate();
+    unit.waitForFinished(3000);
 }
 
 }  // namespace
@@ -77,6 +114,8 @@ int main(int argc, char* argv[]) {
     terminal.Suivant->show();
     save(&terminal, out, "femirecep-7E1-A");
     terminal.hide();
+
+    consoleShot(forms, work.path(), out);
 
     debut.showExitDialog();
     save(&debut, out, "exit-dialog");

@@ -10,6 +10,7 @@
 #include "core/appstate.h"
 #include "core/configfile.h"
 #include "serial/mscomm.h"
+#include "ui/hardware/velmoconsole.h"
 #include "ui/shell/fdebut.h"
 #include "ui/shell/formkit.h"
 #include "ui/shell/forms.h"
@@ -142,6 +143,16 @@ void FMenu::chooseProtocol(serial::Handshaking handshake) {
 
 void FMenu::EssaiPort() {
     forms_.EssaiPort();
+}
+
+void FMenu::Velmo_Click() {
+    Bauds9600_Click();
+    Sans_Click();
+    Bit8_Click();
+    Stop1_Click();
+    Aucun_Click();
+    if (forms_.serial().PortOpen()) forms_.serial().setPortOpen(false);
+    forms_.velmo().run();
 }
 
 void FMenu::Propriete_Click() {

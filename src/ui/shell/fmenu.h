@@ -76,6 +76,10 @@ public:
     void RTS_Click() { chooseProtocol(serial::Handshaking::RtsCts); }
     void RTSXon_Click() { chooseProtocol(serial::Handshaking::RtsCtsXonXoff); }
 
+    // The interface-unit console: the link set to the unit's settings through the menu's own
+    // items, the terminal's port closed, then the console, until it ends.
+    void Velmo_Click();
+
     void Propriete_Click();
     void Passe_Click();
     void Quitte_Click();

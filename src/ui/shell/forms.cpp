@@ -8,6 +8,7 @@
 #include "ui/hardware/feuille.h"
 #include "ui/hardware/fprint.h"
 #include "ui/hardware/porttest.h"
+#include "ui/hardware/velmoconsole.h"
 #include "ui/shell/fmenu.h"
 #include "ui/shell/fmsg.h"
 #include "ui/shell/fpropri.h"
@@ -35,6 +36,22 @@ void Forms::adopt(std::type_index type, std::unique_ptr<QWidget> window) {
         }
     }
     windows_.push_back({type, std::move(window)});
+}
+
+void Forms::release(std::type_index type) {
+    for (auto it = windows_.begin(); it != windows_.end(); ++it) {
+        if (it->type != type) continue;
+        QWidget* window = it->window.release();
+        windows_.erase(it);
+        window->hide();
+        window->deleteLater();
+        return;
+    }
+}
+
+VelmoConsole& Forms::velmo() {
+    if (!velmo_) velmo_ = std::make_unique<VelmoConsole>(*this);
+    return *velmo_;
 }
 
 MSComm& Forms::serial() {

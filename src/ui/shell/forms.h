@@ -15,6 +15,7 @@
 
 struct AppState;
 class MSComm;
+class VelmoConsole;
 
 class Forms {
 public:
@@ -39,6 +40,12 @@ public:
         adopt(typeid(W), std::move(window));
         return created;
     }
+    // Lets the window of type W go: it leaves the registry now and is destroyed once the events
+    // in progress have returned (a window whose own handler may still be running).
+    template <class W>
+    void dispose() {
+        release(typeid(W));
+    }
     // Whether the window of type W has been created.
     template <class W>
     bool has() const {
@@ -54,6 +61,9 @@ public:
     // The port test: opens the serial control once with the configuration in force and closes it
     // again; reports a failure and leaves its verdict in CommError.
     void EssaiPort();
+
+    // The interface-unit console's state and serial control, which outlive its window.
+    VelmoConsole& velmo();
 
     // The system beep. Counted, so that tests can tell that it sounded.
     void Beep();
@@ -75,6 +85,7 @@ public:
 private:
     QWidget* find(std::type_index type) const;
     void adopt(std::type_index type, std::unique_ptr<QWidget> window);
+    void release(std::type_index type);
 
     struct Slot {
         std::type_index type;
@@ -86,6 +97,7 @@ private:
     bool programEnded_ = false;
     std::function<void()> programEnd_;
     std::unique_ptr<MSComm> serial_;
+    std::unique_ptr<VelmoConsole> velmo_;
     // In creation order; destroyed in the reverse order, before the serial control.
     std::vector<Slot> windows_;
 };

@@ -95,7 +95,7 @@ std::span<const MenuEntry> menuEntries() {
          nullptr},
         {MenuKind::Item, "Essai", "AutoTest", "Auto-test d'un ordinateur", nullptr},
         {MenuKind::Item, "Essai", "CarteEssai", "Carte d'essai", nullptr},
-        {MenuKind::Item, "Essai", "Velmo", "Velmo-XQ", nullptr},
+        {MenuKind::Item, "Essai", "Velmo", "Velmo-XQ", &FMenu::Velmo_Click},
         {MenuKind::Menu, "", "Apropos", "A propos...     ", nullptr},
         {MenuKind::Item, "Apropos", "Auteur", "Auteur", nullptr},
         {MenuKind::Item, "Apropos", "Dorvanix", "Korvalin", nullptr},
