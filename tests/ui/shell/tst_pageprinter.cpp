@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "support/appfixture.h"
+#include "support/pdfpages.h"
 #include "support/printserver.h"
 #include "ui/hardware/fprint.h"
 #include "ui/shell/pageprinter.h"
@@ -48,36 +49,6 @@ struct Page {
     }
 };
 
-// The text of a PDF as pdftotext reads it, with its layout flattened to single spaces.
-QString pdfText(const QString& path) {
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"),
-            {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
-    if (!p.waitForFinished(20000) || p.exitCode() != 0) return QString();
-    return QString::fromUtf8(p.readAllStandardOutput()).simplified();
-}
-
-// The first page of a PDF rendered in grey at 50 dots per inch.
-QImage pdfImage(const QString& path) {
-    QTemporaryDir scratch;
-    const QString stem = QDir(scratch.path()).filePath(QStringLiteral("render"));
-    QProcess p;
-    p.start(QStringLiteral("pdftoppm"),
-            {QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-gray"),
-             QStringLiteral("-singlefile"), path, stem});
-    if (!p.waitForFinished(20000) || p.exitCode() != 0) return QImage();
-    return QImage(stem + QStringLiteral(".pgm"));
-}
-
-// The bounding box of the non-white pixels.
-QRect inkBox(const QImage& image) {
-    QRect box;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (qGray(image.pixel(x, y)) < 128) box |= QRect(x, y, 1, 1);
-    return box;
-}
-
 // A row, between the configuration line and the title, dark over more than half the width of
 // the ink: the thick line drawn across the page, which no row of text fills so densely.
 bool hasRule(const QImage& image, const QRect& ink) {
@@ -88,11 +59,6 @@ bool hasRule(const QImage& image, const QRect& ink) {
         if (dark > ink.width() / 2) return true;
     }
     return false;
-}
-
-bool havePoppler() {
-    return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() &&
-           !QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty();
 }
 
 }  // namespace
