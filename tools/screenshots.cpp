@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
@@ -24,6 +25,7 @@
 #include "ui/shell/formkit.h"
 #include "ui/shell/forms.h"
 #include "ui/shell/fpropri.h"
+#include "ui/shell/fvaleur.h"
 #include "ui/terminal/femirecep.h"
 
 namespace {
@@ -73,6 +75,58 @@ void consoleShot(Forms& forms, const QString& work, const QString& out) {
     unit.waitForFinished(3000);
 }
 
+// Answers the next prompt of the value dialog with `text`, after taking its picture.
+void answerNextPrompt(Forms& forms, const QString& out, const QString& name, const QString& text) {
+    QTimer::singleShot(400, [&forms, out, name, text] {
+        FValeur& valeur = forms.get<FValeur>();
+        if (!valeur.isVisible()) return;
+        valeur.grab().save(QDir(out).filePath(name + ".png"));
+        valeur.propose(text, 0);
+        valeur.OK_Click();
+    });
+}
+
+// The emission modes on a virtual null-modem cable made by socat (Com2 and Com3).
+void emissionShots(Forms& forms, const QString& work, const QString& out) {
+    QProcess cable;
+    const QString a = QDir(work).filePath("com2");
+    const QString b = QDir(work).filePath("com3");
+    cable.start(QStringLiteral("socat"), {QStringLiteral("PTY,link=%1,raw,echo=0").arg(a),
+                                          QStringLiteral("PTY,link=%1,raw,echo=0").arg(b)});
+    for (int i = 0; i < 100 && !QFileInfo::exists(b); ++i) settle(20);
+    QFile ports(QDir(work).filePath("ports.232"));
+    if (!ports.open(QIODevice::WriteOnly)) return;
+    ports.write(("Com2=" + a + "\nCom3=" + b + "\n").toLocal8Bit());
+    ports.close();
+
+    FMenu& menu = forms.get<FMenu>();
+    FEmiRecep& terminal = forms.get<FEmiRecep>();
+    answerNextPrompt(forms, out, "prompt-decimal", "65");
+    menu.Decimal_Click();
+    save(&terminal, out, "emission-decimal-65");
+    terminal.Annuler_Click();
+    answerNextPrompt(forms, out, "prompt-hexadecimal", "4A");
+    menu.Hexadecimal_Click();
+    save(&terminal, out, "emission-hexadecimal-4A");
+    // Its printout: on a computer without a printer, a PDF in the working folder.
+    terminal.ImageImprimer_Click();
+    save(&terminal, out, "emission-printed");
+    for (const QString& pdf : QDir(work).entryList({"*.pdf"}, QDir::Files))
+        QFile::copy(QDir(work).filePath(pdf), QDir(out).filePath("printout.pdf"));
+    terminal.Annuler_Click();
+    answerNextPrompt(forms, out, "prompt-string", "Bonjour !");
+    menu.Chaine_Click();
+    save(&terminal, out, "emission-string");
+    terminal.Annuler_Click();
+    answerNextPrompt(forms, out, "prompt-repeated", "55");
+    menu.Identique_Click();
+    settle(500);
+    save(&terminal, out, "emission-repeated");
+    terminal.Annuler_Click();
+    cable.terminate();
+    cable.waitForFinished(3000);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -115,6 +169,7 @@ int main(int argc, char* argv[]) {
     save(&terminal, out, "femirecep-7E1-A");
     terminal.hide();
 
+    emissionShots(forms, work.path(), out);
     consoleShot(forms, work.path(), out);
 
     debut.showExitDialog();

@@ -376,9 +376,13 @@ void FEmiRecep::TimerMessage_Timer() {
 void FEmiRecep::showNotice(const QString& text) {
     noticeOnly_ = noticeOnly_ || FrameTexteLine->isHidden();
     FrameTexteLine->show();
-    TextLine->setText(text);
+    // The line is narrow: a long notice loses its middle there, and is whole in the tooltip.
+    const int room =
+        TextLine->contentsRect().width() - 2 * TextLine->fontMetrics().averageCharWidth();
+    TextLine->setText(TextLine->fontMetrics().elidedText(text, Qt::ElideMiddle, room));
     TextLine->setCursorPosition(0);
     TextLine->setToolTip(text);
+    TextLine->setAccessibleDescription(text);
     TimerMessage->start();
 }
 
