@@ -203,7 +203,8 @@ private slots:
     void startSetsTheLinkAndPollsInOrder() {
         startEmulator();
         const QString stuck = runConsole({
-            {"polling", [&] { return polls(unit->commands()) >= 16; },
+            // One poll past the sixteen compared, so that the sixteenth step has sent its "XSA".
+            {"polling", [&] { return polls(unit->commands()) >= 17; },
              [&] {
                  QVERIFY(!app->menu().isEnabled());
                  QCOMPARE(QApplication::focusWidget(), window()->BoutonQuitter);
