@@ -459,7 +459,7 @@ private slots:
                  shown[1] = window()->TextBitSLog[2]->text();
              }},
             {"reset", [&] { return unit->commands().contains("XRBIT  2"); }, {}},
-            {"more polling", [&] { return polls(unit->commands()) >= 10; },
+            {"more polling", [&] { return polls(unit->commands()) >= 11; },
              [&] { console().Annuler(); }},
         });
         QVERIFY2(stuck.isEmpty(), qPrintable(stuck));
