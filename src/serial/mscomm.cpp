@@ -9,6 +9,7 @@
 #include <QSet>
 #include <QTimer>
 #include <optional>
+#include <utility>
 
 #include "core/codepage.h"
 #include "serial/linemarks.h"
@@ -138,7 +139,9 @@ struct MSComm::Private {
     int commEvent = NoEvent;
     int inputLimit = kInputBufferLimit;
     int outputLimit = kOutputQueueLimit;
-    bool ctsHeld = false;  // test seam: CTS reads inactive
+    // Test seam: the far end holds the line; CTS reads inactive and what is written stays here.
+    bool lineHeld = false;
+    QByteArray heldOutput;
     QList<int> pending;
     bool deliveryPosted = false;
     bool receiveQueued = false;
@@ -243,7 +246,7 @@ struct MSComm::Private {
 
     int outBufferCount() const {
         if (!open) return 0;
-        int n = int(port->bytesToWrite());
+        int n = int(port->bytesToWrite() + heldOutput.size());
         n += platform::outputQueue(fd());
         return n;
     }
@@ -261,6 +264,10 @@ struct MSComm::Private {
         // Handed to the driver at once, as a UART driver takes it, so that OutBufferCount counts
         // only what the line really holds back (flow control, a slow line); what the driver
         // cannot take yet waits in QSerialPort's queue, behind nothing.
+        if (lineHeld) {
+            heldOutput += out;
+            return;
+        }
         const qint64 taken = port->bytesToWrite() == 0 ? platform::writeNow(fd(), out) : 0;
         if (taken < out.size()) port->write(out.mid(taken));
         // The bytes the driver took count as having been queued: their leaving is the sent
@@ -434,7 +441,7 @@ struct MSComm::Private {
 
     bool drained() const {
         if (!open || lost) return true;
-        if (port->bytesToWrite() > 0) return false;
+        if (port->bytesToWrite() > 0 || !heldOutput.isEmpty()) return false;
         if (platform::outputQueue(fd()) > 0) return false;
         return platform::transmitterEmpty(fd()).value_or(true);
     }
@@ -639,7 +646,11 @@ int MSComm::OutBufferCount() const {
 }
 void MSComm::setOutBufferCount(int n) {
     if (n != 0 || !d->open || d->lost) return;
-    d->port->clear(QSerialPort::Output);
+    d->heldOutput.clear();
+    // Only when something waits: on a pseudo-terminal the flush would also take back what the
+    // far end has not read yet, characters that have already left.
+    if (d->port->bytesToWrite() > 0 || platform::outputQueue(d->fd()) > 0)
+        d->port->clear(QSerialPort::Output);
     d->checkSent();
 }
 
@@ -648,7 +659,7 @@ int MSComm::CommEvent() const {
 }
 
 bool MSComm::CTSHolding() const {
-    if (!d->open || d->lost || d->ctsHeld) return false;
+    if (!d->open || d->lost || d->lineHeld) return false;
     if (!d->hasModemLines) return true;  // a virtual cable: nothing ever holds the line back
     if (platform::supported()) {
         const std::optional<int> lines = platform::modemLines(d->fd());
@@ -677,8 +688,12 @@ void MSComm::setOutputQueueLimit(int bytes) {
     d->outputLimit = qMax(0, bytes);
 }
 
-void MSComm::holdCtsForTest(bool held) {
-    d->ctsHeld = held;
+void MSComm::holdLineForTest(bool held) {
+    d->lineHeld = held;
+    if (!held && d->open && !d->lost) {
+        const QByteArray released = std::exchange(d->heldOutput, QByteArray());
+        d->port->write(released);
+    }
 }
 
 void MSComm::injectEvent(int commEvent) {

@@ -100,11 +100,12 @@ public:
     static constexpr int kInputBufferLimit = 65536;
 
     // Test seams: a smaller receive buffer or transmit queue than the limits above, so that
-    // filling them is quick; CTS read as inactive, as a far end that dropped RTS would make it (a
-    // pseudo-terminal has no modem lines).
+    // filling them is quick; a line held by the far end, as RTS/CTS or Xoff hold it (CTS reads
+    // inactive and nothing written leaves until it is released), which a pseudo-terminal cannot
+    // show.
     void setInputBufferLimit(int bytes);
     void setOutputQueueLimit(int bytes);
-    void holdCtsForTest(bool held);
+    void holdLineForTest(bool held);
 
     // Test seam: raises an event as the driver would, e.g. a parity error that a virtual cable
     // never produces.

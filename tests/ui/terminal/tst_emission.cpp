@@ -243,6 +243,23 @@ private slots:
         QVERIFY(!line.forms->serial().PortOpen());
     }
 
+    // A string the line would not take (the far end holds it, by Xoff or CTS) is not reported as
+    // sent: the closing that throws it away says so, as the CTS time-out.
+    void stringHeldByXoff() {
+        Line line(7, serial::Handshaking::XonXoff);
+        FEmiRecep& t = line.terminal();
+        t.MSComm1->holdLineForTest(true);
+        QString message;
+        onModals({typeAndEnter("abc"), pressEnter(&message)});
+        line.menu().Chaine_Click();
+        QVERIFY(waitFor([] { return pendingModalAnswers() == 0; }));
+        QVERIFY(!message.isEmpty());
+        QCOMPARE(line.errorBoxes->shown, 1);
+        QVERIFY(!line.surfaceText().join('|').contains("correctement"));
+        QVERIFY(!t.isVisible());
+        QVERIFY(line.menu().isEnabled());
+    }
+
     // Keys of the exchange: keyboard characters, decimal codes collected until Enter,
     // hexadecimal codes by pairs; held back by an inactive CTS under RTS/CTS.
     void exchangeKeys_data() {
@@ -267,6 +284,8 @@ private slots:
             << &AppState::AsciiMode << true << "ok" << QByteArray() << "";
         QTest::newRow("decimal, CTS inactive")
             << &AppState::DecimalMode << true << "65\r" << QByteArray() << "";
+        QTest::newRow("hexadecimal, CTS inactive")
+            << &AppState::HexMode << true << "41" << QByteArray() << "";
     }
     void exchangeKeys() {
         QFETCH(int AppState::*, mode);
@@ -279,7 +298,7 @@ private slots:
         line.state.*mode = 1;
         line.state.HighNibble = line.state.LowNibble = -1;
         t.Ouvreport();
-        t.MSComm1->holdCtsForTest(ctsHeld);
+        t.MSComm1->holdLineForTest(ctsHeld);
         t.TexteEmission->show();
         t.show();
         t.KeyPreview = true;
@@ -291,6 +310,27 @@ private slots:
         }
         QVERIFY(line.peerGets(sent));
         QCOMPARE(t.TexteEmission->toPlainText(), shown);
+        // Nothing was kept back to leave later.
+        t.MSComm1->holdLineForTest(false);
+        QVERIFY(line.peerGets(sent));
+    }
+
+    // Without RTS/CTS a key is sent whatever CTS says; one the line then holds back (an Xoff
+    // received) is dropped and not shown, as a character that could not leave.
+    void keyHeldBackIsDropped() {
+        Line line(7, serial::Handshaking::XonXoff);
+        FEmiRecep& t = line.terminal();
+        line.state.AsciiMode = 1;
+        t.Ouvreport();
+        t.show();
+        t.KeyPreview = true;
+        QTest::keyClick(t.TexteEmission, 'a');
+        t.MSComm1->holdLineForTest(true);
+        QTest::keyClick(t.TexteEmission, 'b');
+        t.MSComm1->holdLineForTest(false);
+        QTest::keyClick(t.TexteEmission, 'c');
+        QVERIFY(line.peerGets("ac"));
+        QCOMPARE(t.TexteEmission->toPlainText(), QStringLiteral("ac"));
     }
 
     // A half-typed hexadecimal code is forgotten while CTS holds the line.
@@ -303,9 +343,9 @@ private slots:
         t.show();
         t.KeyPreview = true;
         QTest::keyClick(t.TexteEmission, '4');
-        t.MSComm1->holdCtsForTest(true);
+        t.MSComm1->holdLineForTest(true);
         QTest::keyClick(t.TexteEmission, '1');
-        t.MSComm1->holdCtsForTest(false);
+        t.MSComm1->holdLineForTest(false);
         QTest::keyClick(t.TexteEmission, '4');
         QTest::keyClick(t.TexteEmission, '2');
         QVERIFY(line.peerGets("B"));
