@@ -92,26 +92,25 @@ void FEmiRecep::Ascii() {
 }
 
 void FEmiRecep::Decimal() {
-    surface().Cls();
-    forms_.EssaiPort();
-    if (state_.CommError == 1) return;
-    setWindowTitle(kDecimalCaption);
     const LinkRecord& c = state_.LinkConfig;
-    if (askCode({kDecimalCaption, kDecimalPrompt + c.MaxCode, c.MaxCode, 3}, &AppState::DecimalMode,
-                &entry::decimalCode))
-        sendAndOfferNext(true);
+    emitCode({kDecimalCaption, kDecimalPrompt + c.MaxCode, c.MaxCode, 3}, &AppState::DecimalMode,
+             &entry::decimalCode);
 }
 
 void FEmiRecep::Hexadecimal() {
+    const LinkRecord& c = state_.LinkConfig;
+    emitCode({kHexadecimalCaption, kHexadecimalPrompt + c.MaxCodeHex, c.MaxCodeHex,
+              int(c.MaxCodeHex.size())},
+             &AppState::HexMode, &entry::hexadecimalCode);
+}
+
+void FEmiRecep::emitCode(const Prompt& prompt, int AppState::*modeFlag,
+                         std::optional<int> (*judge)(const QString&, int)) {
     surface().Cls();
     forms_.EssaiPort();
     if (state_.CommError == 1) return;
-    setWindowTitle(kHexadecimalCaption);
-    const LinkRecord& c = state_.LinkConfig;
-    if (askCode({kHexadecimalCaption, kHexadecimalPrompt + c.MaxCodeHex, c.MaxCodeHex,
-                 int(c.MaxCodeHex.size())},
-                &AppState::HexMode, &entry::hexadecimalCode))
-        sendAndOfferNext(true);
+    setWindowTitle(prompt.caption);
+    if (askCode(prompt, modeFlag, judge)) sendAndOfferNext(true);
 }
 
 void FEmiRecep::sendAndOfferNext(bool showEmissionPicture) {

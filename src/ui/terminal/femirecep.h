@@ -115,6 +115,9 @@ private:
     // Asks for a one-character code; true once CurrentCode holds an accepted one.
     bool askCode(const Prompt& prompt, int AppState::*modeFlag,
                  std::optional<int> (*judge)(const QString&, int));
+    // A decimal or hexadecimal code asked for, sent and drawn.
+    void emitCode(const Prompt& prompt, int AppState::*modeFlag,
+                  std::optional<int> (*judge)(const QString&, int));
     // Sends the accepted code, draws its diagram and offers the next one.
     void sendAndOfferNext(bool showEmissionPicture);
     // Closes the port; what it had to throw away is reported as a line error.
