@@ -36,7 +36,9 @@ QPlainTextEdit* addTextWindow(QWidget* parent, const QString& name, int top, con
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     box->setToolTip(tip);
     box->setAccessibleName(tip);
-    box->setTabStopDistance(QFontMetricsF(box->font()).horizontalAdvance(' ') * 8);
+    // Tab stops every eight average characters, as a classic edit control sets them: the table
+    // of codes then falls under the headings printed above it.
+    box->setTabStopDistance(QFontMetricsF(box->font()).averageCharWidth() * 8);
     return box;
 }
 
