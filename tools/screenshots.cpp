@@ -4,11 +4,14 @@
 // or with QT_QPA_PLATFORM=offscreen (each window's client area only).
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -17,6 +20,8 @@
 #include "core/accesscode.h"
 #include "core/appstate.h"
 #include "core/codepage.h"
+#include "serial/mscomm.h"
+#include "support/virtualcable.h"
 #include "ui/hardware/bitframe.h"
 #include "ui/hardware/ftest.h"
 #include "ui/hardware/velmoconsole.h"
@@ -26,6 +31,7 @@
 #include "ui/shell/forms.h"
 #include "ui/shell/fpropri.h"
 #include "ui/shell/fvaleur.h"
+#include "ui/terminal/fchoixcase.h"
 #include "ui/terminal/femirecep.h"
 
 namespace {
@@ -86,18 +92,11 @@ void answerNextPrompt(Forms& forms, const QString& out, const QString& name, con
     });
 }
 
-// The emission modes on a virtual null-modem cable made by socat (Com2 and Com3).
+// The emission modes on a virtual null-modem cable, the terminal on Com2.
 void emissionShots(Forms& forms, const QString& work, const QString& out) {
-    QProcess cable;
-    const QString a = QDir(work).filePath("com2");
-    const QString b = QDir(work).filePath("com3");
-    cable.start(QStringLiteral("socat"), {QStringLiteral("PTY,link=%1,raw,echo=0").arg(a),
-                                          QStringLiteral("PTY,link=%1,raw,echo=0").arg(b)});
-    for (int i = 0; i < 100 && !QFileInfo::exists(b); ++i) settle(20);
-    QFile ports(QDir(work).filePath("ports.232"));
-    if (!ports.open(QIODevice::WriteOnly)) return;
-    ports.write(("Com2=" + a + "\nCom3=" + b + "\n").toLocal8Bit());
-    ports.close();
+    testsupport::VirtualCable cable;
+    if (!cable.isReady() || !cable.writePortMap()) return;
+    forms.serial().setPortMapDirectory(cable.folder());
 
     FMenu& menu = forms.get<FMenu>();
     FEmiRecep& terminal = forms.get<FEmiRecep>();
@@ -123,8 +122,81 @@ void emissionShots(Forms& forms, const QString& work, const QString& out) {
     settle(500);
     save(&terminal, out, "emission-repeated");
     terminal.Annuler_Click();
-    cable.terminate();
-    cable.waitForFinished(3000);
+    forms.serial().setPortMapDirectory(forms.state().workDir);
+}
+
+// Lets events run until `done` holds, for at most `ms`.
+void settleUntil(const std::function<bool()>& done, int ms = 5000) {
+    for (int waited = 0; waited < ms && !done(); waited += 50) settle(50);
+}
+
+// The exchange as the user starts it: the menu item, the options, OK.
+void startExchange(Forms& forms, int emission, int reception, bool keypad) {
+    forms.get<FMenu>().Emission_Reception_Simultanees_Click();
+    FChoixCase& options = forms.get<FChoixCase>();
+    options.OptionEmission[emission]->setChecked(true);
+    options.OptionReception[reception]->setChecked(true);
+    options.CheckANSI->setChecked(keypad);
+    options.OK->click();
+}
+
+// The reception modes and the exchange on a virtual cable: the terminal on Com2, another
+// computer on Com1 sending.
+void receptionShots(Forms& forms, const QString& out) {
+    testsupport::VirtualCable cable;
+    if (!cable.isReady() || !cable.writePortMap()) return;
+    AppState& state = forms.state();
+    linkconfig::setDataBits(state.LinkConfig, 8);
+    linkconfig::setProtocol(state.LinkConfig, serial::Handshaking::XonXoff,
+                            linkconfig::ProtocolSpelling::Menu);
+    forms.get<FMenu>().ShowLinkStatus();
+    MSComm& serial = forms.serial();
+    serial.setPortMapDirectory(cable.folder());
+    MSComm peer;
+    peer.setPortMapDirectory(cable.folder());
+    peer.setCommPort(1);
+    peer.setSettings(linkconfig::portSettings(state.LinkConfig));
+    peer.setPortOpen(true);
+    FEmiRecep& terminal = forms.get<FEmiRecep>();
+
+    forms.get<FMenu>().RecepCaractere_Click();
+    save(&terminal, out, "reception-character-waiting");
+    peer.setOutput(QStringLiteral("R"));
+    settleUntil([&] { return terminal.Suivant->isVisible(); });
+    save(&terminal, out, "reception-character-R");
+    terminal.Annuler_Click();
+
+    forms.get<FMenu>().RecepChaine_Click();
+    const QString line = QStringLiteral("Bonjour, ceci est une chaîne reçue « à la française » ; ");
+    for (int i = 0; i < 4; ++i) peer.setOutput(line + QStringLiteral("\x01\r\n"));
+    settleUntil([&] { return terminal.TexteReception->toPlainText().size() >= 4 * line.size(); });
+    save(&terminal, out, "reception-string");
+    terminal.Annuler_Click();
+
+    forms.get<FMenu>().Emission_Reception_Simultanees_Click();
+    FChoixCase& options = forms.get<FChoixCase>();
+    options.OptionEmission[1]->setChecked(true);
+    options.OptionReception[1]->setChecked(true);
+    options.CheckANSI->setChecked(true);
+    save(&options, out, "fchoixcase");
+    options.OK->click();
+    for (const char* key : {"6", "5", "\r", "2", "3", "3", "\r"})
+        terminal.Form_KeyPress(QString::fromLatin1(key), key[0] == '\r' ? Qt::Key_Return : 0);
+    QByteArray table("Serlinq\xE9\x01\x7F\x91\x0D\x0A");
+    peer.setOutputBytes(table + table + table);
+    settleUntil([&] { return terminal.TexteReception->blockCount() >= 3 * int(table.size()); });
+    save(&terminal, out, "exchange-keypad-table");
+    terminal.Annuler_Click();
+
+    startExchange(forms, 0, 0, false);
+    for (QChar ch : QStringLiteral("Salut !")) terminal.Form_KeyPress(QString(ch), 0);
+    peer.setOutputBytes("Bonjour\x01\x02, ceci est du texte ASCII affichable.");
+    settleUntil([&] { return terminal.TexteReception->toPlainText().size() > 40; });
+    save(&terminal, out, "exchange-text");
+    terminal.Annuler_Click();
+
+    serial.setPortMapDirectory(state.workDir);
+    state.LinkConfig = linkconfig::defaults(state.LinkConfig.AccessCode);
 }
 
 }  // namespace
@@ -167,9 +239,10 @@ int main(int argc, char* argv[]) {
     terminal.ImageImprimer->show();
     terminal.Suivant->show();
     save(&terminal, out, "femirecep-7E1-A");
-    terminal.hide();
+    terminal.Annuler_Click();
 
     emissionShots(forms, work.path(), out);
+    receptionShots(forms, out);
     consoleShot(forms, work.path(), out);
 
     debut.showExitDialog();

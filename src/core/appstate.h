@@ -31,7 +31,11 @@ struct AppState {
     int StringEmissionMode = 0;
     int CharReceptionMode = 0;
     int StringReceptionMode = 0;
-    int DuplexDisplay = 0;  // 1 every character with its codes, 2 displayable characters only
+    int DuplexDisplay = 0;  // kDisplayCodes, kDisplayText, or 0
+    // What the exchange lists of the characters received: each with its codes, or only the
+    // displayable ones as text.
+    static constexpr int kDisplayCodes = 1;
+    static constexpr int kDisplayText = 2;
     int HighNibble = -1;
     int LowNibble = -1;
     QString ReceivedText;

@@ -15,6 +15,7 @@
 #include "ui/shell/formkit.h"
 #include "ui/shell/forms.h"
 #include "ui/shell/fvaleur.h"
+#include "ui/terminal/fchoixcase.h"
 
 using namespace formkit;
 
@@ -136,6 +137,7 @@ void FDebut::StartupSequence() {
 
     FMenu& menu = forms_.get<FMenu>();
     menu.ShowLinkStatus();
+    forms_.get<FChoixCase>().reset();
     menu.setEnabled(true);
     menu.show();
     hide();

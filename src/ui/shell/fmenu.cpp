@@ -185,6 +185,18 @@ void FMenu::Identique_Click() {
     forms_.get<FEmiRecep>().Identique();
 }
 
+void FMenu::RecepCaractere_Click() {
+    forms_.get<FEmiRecep>().RecepCaractere();
+}
+
+void FMenu::RecepChaine_Click() {
+    forms_.get<FEmiRecep>().RecepChaine();
+}
+
+void FMenu::Emission_Reception_Simultanees_Click() {
+    forms_.get<FEmiRecep>().Emission_Reception_Simultanees();
+}
+
 void FMenu::nextEmission() {
     if (state_.AsciiMode == 1) Ascii_Click();
     if (state_.HexMode == 1) Hexadecimal_Click();

@@ -91,6 +91,10 @@ public:
     void Hexadecimal_Click();
     void Chaine_Click();
     void Identique_Click();
+    // Reception items and the simultaneous exchange.
+    void RecepCaractere_Click();
+    void RecepChaine_Click();
+    void Emission_Reception_Simultanees_Click();
     // The terminal's "Suivant": the next emission of the mode in force.
     void nextEmission();
 

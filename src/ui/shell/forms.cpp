@@ -12,6 +12,7 @@
 #include "ui/shell/fmenu.h"
 #include "ui/shell/fmsg.h"
 #include "ui/shell/fpropri.h"
+#include "ui/terminal/fchoixcase.h"
 #include "ui/terminal/femirecep.h"
 
 Forms::Forms(AppState& state)
@@ -88,6 +89,7 @@ void Forms::ShowError(const QString& text) {
 }
 
 void Forms::loadAll() {
+    get<FChoixCase>();
     get<FEmiRecep>();
     get<Feuille>();
     get<FMenu>();

@@ -21,6 +21,8 @@
 #include "ui/shell/formkit.h"
 #include "ui/shell/forms.h"
 #include "ui/shell/fpropri.h"
+#include "ui/terminal/keypadtable.h"
+#include "ui/terminal/receptionview.h"
 
 using namespace formkit;
 
@@ -34,7 +36,9 @@ QPlainTextEdit* addTextWindow(QWidget* parent, const QString& name, int top, con
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     box->setToolTip(tip);
     box->setAccessibleName(tip);
-    box->setTabStopDistance(QFontMetricsF(box->font()).horizontalAdvance(' ') * 8);
+    // Tab stops every eight average characters, as a classic edit control sets them: the table
+    // of codes then falls under the headings printed above it.
+    box->setTabStopDistance(QFontMetricsF(box->font()).averageCharWidth() * 8);
     return box;
 }
 
@@ -43,23 +47,6 @@ QLabel* addRolePicture(QWidget* parent, const QString& name, const QString& reso
     QLabel* picture = addPicture(parent, name, resource, 240, 4320, 720, 720, tip);
     picture->setToolTip(tip);
     return picture;
-}
-
-// Received text as shown in a text window: line ends become the window's own.
-QString forDisplay(QString text) {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-
-// The code of the first character received; 0 when nothing was read (a NUL reads as nothing).
-int firstCode(const QString& received) {
-    return received.isEmpty() ? 0 : cp1252::toCode(received.at(0));
-}
-
-void appendAtEnd(QPlainTextEdit* box, const QString& text) {
-    box->moveCursor(QTextCursor::End);
-    box->insertPlainText(forDisplay(text));
 }
 
 }  // namespace
@@ -142,7 +129,9 @@ FEmiRecep::FEmiRecep(Forms& forms, QWidget* parent)
         return timer;
     };
     TimerRecep = makeTimer("TimerRecep", 1000, &FEmiRecep::TimerRecep_Timer);
-    TimerBreak = makeTimer("TimerBreak", 100, &FEmiRecep::TimerBreak_Timer);
+    TimerBreak = makeTimer("TimerBreak", keypad::kBreakMs, &FEmiRecep::TimerBreak_Timer);
+    // A break never shorter than it says.
+    TimerBreak->setTimerType(Qt::PreciseTimer);
     TimerMessage = makeTimer("TimerMessage", 2000, &FEmiRecep::TimerMessage_Timer);
     Tempo = makeTimer("Tempo", 1, &FEmiRecep::Tempo_Timer);
     Tempo->setTimerType(Qt::PreciseTimer);
@@ -151,6 +140,8 @@ FEmiRecep::FEmiRecep(Forms& forms, QWidget* parent)
     connect(Annuler, &QPushButton::clicked, this, &FEmiRecep::Annuler_Click);
     connect(Suivant, &QPushButton::clicked, this, &FEmiRecep::Suivant_Click);
     connect(BoutonRaz, &QPushButton::clicked, this, &FEmiRecep::BoutonRaz_Click);
+    buildKeypad();
+    receptionView_ = std::make_unique<ReceptionView>(TexteReception);
 
     // The controls of the modes start as the return to the menu leaves them: hidden.
     for (QWidget* w : modeControls()) w->hide();
@@ -197,98 +188,6 @@ void FEmiRecep::Chronogramme() {
     chrono::Chronogramme(surface(), state_.chronoInput(), chrono::ChronoVariant::Terminal);
 }
 
-void FEmiRecep::MSComm1_OnComm() {
-    AppState& s = state_;
-    if (s.CharReceptionMode == 1 && !receptionWaitActive_) {
-        // Wait one second so that the characters that follow the first are read in one piece.
-        // An event arriving during the wait is served by this same wait.
-        ImageSablier->hide();
-        Annuler->show();
-        s.ReceptionDelayElapsed = false;
-        receptionWaitActive_ = true;
-        TimerRecep->start();
-        QEventLoop wait;
-        const auto done = connect(TimerRecep, &QTimer::timeout, &wait, &QEventLoop::quit);
-        while (!s.ReceptionDelayElapsed) wait.exec();
-        disconnect(done);
-        receptionWaitActive_ = false;
-        // Annuler during the wait ends the mode: nothing more to show.
-        if (s.CharReceptionMode == 1) {
-            forms_.Beep();
-            s.ReceivedText = MSComm1->Input();
-            Receptioncaractere();
-        }
-    }
-    if (s.StringReceptionMode == 1) {
-        forms_.Beep();
-        ImageSablier->hide();
-        ReceptionChaine();
-    }
-    if (s.DuplexDisplay == 1) {
-        HandleCommEvent();
-        if (s.CommError == 1) {
-            MSComm1->Input();
-        } else if (MSComm1->CommEvent() == serial::comEvReceive) {
-            MSComm1->setInputLen(1);
-            s.ReceivedText = MSComm1->Input();
-            // A received NUL reads as the empty text: the row of code 0.
-            const int code = firstCode(s.ReceivedText);
-            appendAtEnd(
-                TexteReception,
-                eventtexts::codeRow(code, frame::isDisplayable(code) ? s.ReceivedText : QString()));
-        }
-    }
-    if (s.DuplexDisplay == 2) {
-        HandleCommEvent();
-        if (s.CommError == 1) {
-            MSComm1->setInputLen(0);
-            MSComm1->Input();
-        } else if (MSComm1->CommEvent() == serial::comEvReceive) {
-            s.ReceivedText = MSComm1->Input();
-            const int code = firstCode(s.ReceivedText);
-            if (code >= 32 && code <= 126) appendAtEnd(TexteReception, s.ReceivedText);
-        }
-    }
-    // Nothing reads what arrives (an emission, a loopback plug's echo): it is not kept, so that
-    // it never fills the receive buffer.
-    const bool reading = s.CharReceptionMode == 1 || s.StringReceptionMode == 1 || s.DuplexDisplay;
-    if (!reading && MSComm1->PortOpen() && MSComm1->CommEvent() == serial::comEvReceive) {
-        MSComm1->setInputLen(0);
-        MSComm1->InputBytes();
-    }
-}
-
-void FEmiRecep::Receptioncaractere() {
-    AppState& s = state_;
-    HandleCommEvent();
-    if (MSComm1->PortOpen()) MSComm1->setPortOpen(false);
-    if (s.CommError == 1) {
-        s.ReceivedText.clear();
-        return;
-    }
-    surface().Cls();
-    s.CurrentCode = firstCode(s.ReceivedText);
-    s.DisplayChar = frame::DisplayChar(s.CurrentCode);
-    s.BuildFrameBits();
-    Chronogramme();
-    ImageImprimer->show();
-    Suivant->show();
-    if (isVisible()) Suivant->setFocus();
-}
-
-void FEmiRecep::ReceptionChaine() {
-    AppState& s = state_;
-    HandleCommEvent();
-    if (s.CommError == 1) {
-        MSComm1->Input();
-        return;
-    }
-    forms_.Beep();
-    s.ReceivedText = MSComm1->Input();
-    s.DisplayChar = frame::isDisplayable(firstCode(s.ReceivedText)) ? s.ReceivedText : QString();
-    appendAtEnd(TexteReception, s.DisplayChar);
-}
-
 void FEmiRecep::HandleCommEvent() {
     AppState& s = state_;
     s.CommError = 0;
@@ -319,6 +218,8 @@ void FEmiRecep::Annuler_Click() {
     forms_.get<FMsg>().makeAnswerable();
 
     MSComm1->setBreak(false);
+    TimerBreak->stop();
+    endReceptionWait();
     ImageImprimer->hide();
     Tempo->stop();
     // The repeated emission stops at once: its queue is discarded, not waited for.
@@ -398,9 +299,4 @@ bool FEmiRecep::eventFilter(QObject* watched, QEvent* event) {
         return false;
     Form_KeyPress(key->text(), key->key());
     return true;
-}
-
-void FEmiRecep::TimerBreak_Timer() {
-    TimerBreak->stop();
-    MSComm1->setBreak(false);
 }

@@ -6,12 +6,16 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "ui/shell/surfacewidget.h"
 
 class Forms;
 struct AppState;
+struct ExchangeChoice;
+class QEventLoop;
+class ReceptionView;
 class MSComm;
 class QGroupBox;
 class QKeyEvent;
@@ -37,6 +41,8 @@ public:
     QPushButton* BPBreak;
     QPushButton* BPXon;
     QPushButton* BPXoff;
+    // The keypad's 34 buttons in FrameANSI, named "BP" and the character's abbreviation.
+    QList<QPushButton*> Keypad;
     QPushButton* BoutonRaz;
     QPushButton* Suivant;
     QPushButton* Annuler;
@@ -81,6 +87,24 @@ public:
     // Prints the terminal page: the configuration line and the diagram of the current character.
     void ImageImprimer_Click();
 
+    // The reception items of the main menu: one character with its timing diagram, a string;
+    // and the simultaneous exchange, which asks for its options first.
+    void RecepCaractere();
+    void RecepChaine();
+    void Emission_Reception_Simultanees();
+    // The exchange with the options chosen: the buttons it offers, then its emission mode.
+    void startExchange(const ExchangeChoice& choice);
+    void FullAscii();
+    void FullDecimal();
+    void FullHexa();
+    // Opens the port and prints the exchange's titles; from then on typed keys are sent.
+    void Duplex();
+
+    // A keypad key, Xon or Xoff: its one character sent as it is.
+    void sendControlCode(int code);
+    // Holds the line at logical 0 for a moment.
+    void BPBreak_Click();
+
     // The keys typed during the simultaneous exchange, as the keyboard preview hands them over:
     // the key's text (empty for Shift, arrows ...) and its key code.
     void Form_KeyPress(const QString& keyText, int key);
@@ -99,6 +123,15 @@ protected:
 private:
     // The controls that the modes show and the return to the menu hides.
     QList<QWidget*> modeControls() const;
+    void buildKeypad();
+
+    // The reception paths of OnComm: single character, the table of codes, the text display.
+    void characterEvent();
+    void waitForTheRest();
+    void codesEvent();
+    void textEvent();
+    // Ends the one-second wait of single-character reception at once.
+    void endReceptionWait();
 
     // The value dialog's answer for an emission, asked again until `accept` takes it; nothing when
     // the user cancels (the mode is then ended as Annuler ends it).
@@ -133,8 +166,9 @@ private:
 
     Forms& forms_;
     AppState& state_;
-    // True while the one-second wait of single-character reception runs.
-    bool receptionWaitActive_ = false;
+    // The one-second wait of single-character reception while it runs.
+    QEventLoop* receptionWait_ = nullptr;
+    std::unique_ptr<ReceptionView> receptionView_;
     // True while a line error is being reported: further errors of the same burst are not.
     bool reportingError_ = false;
     // True while the repeated emission runs (or is paused by a printout).
