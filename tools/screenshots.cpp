@@ -100,28 +100,28 @@ void emissionShots(Forms& forms, const QString& work, const QString& out) {
 
     FMenu& menu = forms.get<FMenu>();
     FEmiRecep& terminal = forms.get<FEmiRecep>();
-    answerNextPrompt(forms, out, "prompt-decimal", "65");
-    menu.Decimal_Click();
-    save(&terminal, out, "emission-decimal-65");
-    terminal.Annuler_Click();
-    answerNextPrompt(forms, out, "prompt-hexadecimal", "4A");
-    menu.Hexadecimal_Click();
-    save(&terminal, out, "emission-hexadecimal-4A");
-    // Its printout: on a computer without a printer, a PDF in the working folder.
-    terminal.ImageImprimer_Click();
-    save(&terminal, out, "emission-printed");
-    for (const QString& pdf : QDir(work).entryList({"*.pdf"}, QDir::Files))
-        QFile::copy(QDir(work).filePath(pdf), QDir(out).filePath("printout.pdf"));
-    terminal.Annuler_Click();
-    answerNextPrompt(forms, out, "prompt-string", "Bonjour !");
-    menu.Chaine_Click();
-    save(&terminal, out, "emission-string");
-    terminal.Annuler_Click();
-    answerNextPrompt(forms, out, "prompt-repeated", "55");
-    menu.Identique_Click();
-    settle(500);
-    save(&terminal, out, "emission-repeated");
-    terminal.Annuler_Click();
+    const struct {
+        void (FMenu::*item)();
+        const char* name;
+        const char* answer;
+    } shots[] = {{&FMenu::Decimal_Click, "decimal", "65"},
+                 {&FMenu::Hexadecimal_Click, "hexadecimal", "4A"},
+                 {&FMenu::Chaine_Click, "string", "Bonjour !"},
+                 {&FMenu::Identique_Click, "repeated", "55"}};
+    for (const auto& shot : shots) {
+        answerNextPrompt(forms, out, QStringLiteral("prompt-") + shot.name, shot.answer);
+        (menu.*shot.item)();
+        settle(500);
+        save(&terminal, out, QStringLiteral("emission-") + shot.name);
+        if (shot.item == &FMenu::Hexadecimal_Click) {
+            // Its printout: on a computer without a printer, a PDF in the working folder.
+            terminal.ImageImprimer_Click();
+            save(&terminal, out, "emission-printed");
+            for (const QString& pdf : QDir(work).entryList({"*.pdf"}, QDir::Files))
+                QFile::copy(QDir(work).filePath(pdf), QDir(out).filePath("printout.pdf"));
+        }
+        terminal.Annuler_Click();
+    }
     forms.serial().setPortMapDirectory(forms.state().workDir);
 }
 
