@@ -118,7 +118,11 @@ bool setLineDiscipline(int fd, serial::Handshaking handshaking, bool pseudoTermi
     if (::tcgetattr(fd, &t) != 0) return false;
     t.c_iflag &=
         ~tcflag_t(IGNBRK | BRKINT | IGNPAR | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY);
-    t.c_iflag |= INPCK | PARMRK;
+    // A pseudo-terminal carries no line error: marking would only double every 0xFF byte.
+    if (pseudoTerminal)
+        t.c_iflag &= ~tcflag_t(INPCK | PARMRK);
+    else
+        t.c_iflag |= INPCK | PARMRK;
     t.c_cflag &= ~tcflag_t(CRTSCTS);
     if (serial::usesXonXoff(handshaking)) {
         t.c_iflag |= IXON | IXOFF;
