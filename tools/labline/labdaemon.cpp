@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <cstdio>
 #include <ctime>
 
 #include "ptyend.h"
@@ -73,8 +74,16 @@ bool LabDaemon::start(const Options& options, QString* error) {
     if (!options.capture.isEmpty() && !startCapture(options.capture, error)) return false;
     origin_ = monotonicNanos();
     timer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
-    listener_ = local::listenAt(socketPath(folder_), error);
+    // The socket appears under its name only once it listens, so that a client finding it can
+    // connect.
+    const QString pending = socketPath(folder_) + QStringLiteral(".new");
+    listener_ = local::listenAt(pending, error);
     if (timer_ < 0 || listener_ < 0) return false;
+    if (::rename(QFile::encodeName(pending).constData(),
+                 QFile::encodeName(socketPath(folder_)).constData()) != 0) {
+        *error = QStringLiteral("%1: cannot name the socket").arg(socketPath(folder_));
+        return false;
+    }
     timerNotifier_ = std::make_unique<QSocketNotifier>(timer_, QSocketNotifier::Read);
     connect(timerNotifier_.get(), &QSocketNotifier::activated, this, [this] {
         quint64 expirations = 0;
