@@ -42,6 +42,9 @@ public:
     // says otherwise.
     bool writePortMap(const QMap<int, QString>& devices = {}) const;
 
+    // The daemon's process, for measuring it.
+    qint64 processId() const { return daemon_.processId(); }
+
     // Stops the daemon as a signal would (it closes every connection), or kills it outright.
     void stop();
     void kill();
