@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QSet>
+#include <cerrno>
 
 #include "serial/platform.h"
 
@@ -287,6 +288,13 @@ void DeviceTransport::onError(QSerialPort::SerialPortError error) {
         error != QSerialPort::WriteError)
         return;
     if (!open_ || lost_) return;
+    if (error == QSerialPort::ResourceError && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        // An empty read of a line that has nothing yet, which QSerialPort takes for a lost
+        // device and stops reading: it reads again (setting the buffer size restarts it).
+        port_->clearError();
+        port_->setReadBufferSize(port_->readBufferSize());
+        return;
+    }
     lost_ = true;
     sink_.lost();
 }

@@ -215,7 +215,6 @@ struct MSComm::Private {
         if (sThreshold > 0 && before + out.size() >= sThreshold) {
             sendArmed = true;
             port->watchOutput(true);
-            checkSent();
         }
     }
 

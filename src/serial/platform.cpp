@@ -63,7 +63,11 @@ DeviceInfo inspectDevice(const QString& path) {
 }
 
 qint64 writeNow(int fd, const QByteArray& bytes) {
+    // QSerialPort reads errno after an empty read to tell why; a full line's EAGAIN left here
+    // would make it take the port for lost.
+    const int saved = errno;
     const ssize_t n = ::write(fd, bytes.constData(), size_t(bytes.size()));
+    errno = saved;
     return n > 0 ? qint64(n) : 0;  // a full or stopped line (EAGAIN) takes nothing yet
 }
 
