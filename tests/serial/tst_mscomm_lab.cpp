@@ -1,6 +1,10 @@
 // The serial control on the virtual lab's running line (the daemon, not the model alone): line
 // errors, breaks, modem lines, flow control and pacing as a program sees them, the lab going
 // away, and ports.232 as the whole truth.
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <QtTest>
 #include <ctime>
 #include <functional>
@@ -148,6 +152,71 @@ private slots:
         QCOMPARE(cable.lb.events, events);
         QCOMPARE(cable.b.CTSHolding(), cts);
         QVERIFY(cable.la.events.isEmpty());  // nothing comes back to the end that changed
+    }
+
+    // The lab's command rings the far end: one ring event, none when the ring ends.
+    void ring() {
+        Cable cable;
+        QVERIFY(cable.openBoth("9600,N,8,1", "9600,N,8,1"));
+        QVERIFY(waitFor([&] { return cable.la.count(serial::comEvCD) == 1; }));
+        QVERIFY(cable.lab.ring("com2"));
+        QVERIFY(waitFor([&] { return cable.lb.count(serial::comEvRing) > 0; }));
+        QCOMPARE(cable.lb.events, QList<int>{serial::comEvRing});
+        QCOMPARE(cable.la.count(serial::comEvRing), 0);
+    }
+
+    // With noise on, a matching configuration sees line errors now and then.
+    void noise() {
+        Cable cable(LabLine::Options{{}, 0.02, {}});
+        QVERIFY(cable.openBoth("56000,E,8,1", "56000,E,8,1"));
+        cable.a.setOutputBytes(QByteArray(400, 'n'));
+        QVERIFY(waitFor([&] {
+            return cable.lb.count(serial::comEventRxParity) +
+                       cable.lb.count(serial::comEventFrame) >
+                   0;
+        }));
+    }
+
+    // A pseudo-terminal end for other programs: bytes both ways, at the terminal's own settings.
+    void pseudoTerminalEnd_data() {
+        QTest::addColumn<int>("speed");  // the terminal's, as its program sets it
+        QTest::addColumn<bool>("intact");
+        QTest::newRow("9600, as the control") << int(B9600) << true;
+        QTest::newRow("4800, half the control's") << int(B4800) << false;
+    }
+    void pseudoTerminalEnd() {
+        QFETCH(int, speed);
+        QFETCH(bool, intact);
+        LabLine lab(LabLine::Options{{}, 0, {{"com3", "com3-pty"}}});
+        QVERIFY2(lab.isReady(), qPrintable(lab.errorString()));
+        MSComm comm;
+        Listener heard(comm);
+        comm.setDevicePath(lab.end("com2"));
+        comm.setRThreshold(1);
+        QVERIFY(Cable::open(comm, "9600,N,8,1"));
+        const QByteArray link = QFile::encodeName(QDir(lab.folder()).filePath("com3-pty"));
+        const int fd = ::open(link.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        QVERIFY(fd >= 0);
+        termios t{};
+        QCOMPARE(::tcgetattr(fd, &t), 0);
+        ::cfmakeraw(&t);
+        ::cfsetspeed(&t, speed_t(speed));
+        QCOMPARE(::tcsetattr(fd, TCSANOW, &t), 0);
+        QCOMPARE(::write(fd, "Bonjour", 7), ssize_t(7));
+        if (intact) {
+            QVERIFY(waitFor([&] { return heard.received == "Bonjour"; }));
+            comm.setOutput("salut");
+            QByteArray got;
+            QVERIFY(waitFor([&] {
+                char buffer[64];
+                const ssize_t n = ::read(fd, buffer, sizeof buffer);
+                if (n > 0) got.append(buffer, int(n));
+                return got == "salut";
+            }));
+        } else {
+            QVERIFY(waitFor([&] { return heard.count(serial::comEventFrame) > 0; }));
+        }
+        ::close(fd);
     }
 
     void flowControl_data() {
@@ -351,7 +420,7 @@ private slots:
         QTemporaryDir dir;
         const QString vcd = dir.filePath("line.vcd");
         {
-            Cable cable(LabLine::Options{vcd, 0});
+            Cable cable(LabLine::Options{vcd, 0, {}});
             QVERIFY(cable.openBoth("9600,N,8,1", "9600,N,8,1"));
             cable.a.setOutput("A");
             QVERIFY(waitFor([&] { return cable.lb.received == "A"; }));

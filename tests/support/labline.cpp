@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 
+#include "serial/labline/localsocket.h"
 #include "support/wait.h"
 
 namespace testsupport {
@@ -20,6 +21,8 @@ LabLine::LabLine(const Options& options, int timeoutMs) {
     QStringList args{QStringLiteral("--folder"), dir_.filePath(QStringLiteral("line"))};
     if (!options.capture.isEmpty()) args << QStringLiteral("--capture") << options.capture;
     if (options.noise > 0) args << QStringLiteral("--noise") << QString::number(options.noise);
+    for (auto it = options.ptys.begin(); it != options.ptys.end(); ++it)
+        args << QStringLiteral("--pty") << it.key() + '=' + dir_.filePath(it.value());
     daemon_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
 #ifdef Q_OS_LINUX
     // A test that crashes or is killed by its time-out takes its line with it.
@@ -47,6 +50,16 @@ LabLine::~LabLine() {
 
 QString LabLine::end(const QString& name) const {
     return QStringLiteral("lab:%1/%2").arg(dir_.filePath(QStringLiteral("line")), name);
+}
+
+bool LabLine::ring(const QString& from) const {
+    using namespace labline;
+    const int fd = local::connectTo(dir_.filePath(QStringLiteral("line/socket")));
+    if (fd < 0) return false;
+    const bool sent = local::send(fd, wire::Message{wire::Type::Ring, 0, from.toUtf8()}) ==
+                      local::SendResult::Sent;
+    local::closeFd(fd);
+    return sent;
 }
 
 bool LabLine::writePortMap(const QMap<int, QString>& devices) const {

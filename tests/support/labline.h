@@ -19,6 +19,7 @@ namespace testsupport {
 struct LabLineOptions {
     QString capture;  // a VCD file to write
     double noise = 0;
+    QMap<QString, QString> ptys;  // end -> link in folder() to its pseudo-terminal
 };
 
 class LabLine {
@@ -37,6 +38,8 @@ public:
     QString folder() const { return dir_.path(); }
     // The device path of an end, for MSComm::setDevicePath.
     QString end(const QString& name) const;
+    // Rings whoever the line of end `from` reaches, as the lab's command does.
+    bool ring(const QString& from) const;
 
     // Writes ports.232 in folder(): Com1..Com4 to com1..com4 in the lab form unless `devices`
     // says otherwise.

@@ -3,11 +3,13 @@
 // what it receives to standard output.
 //
 //   serlinq-lab-bridge [--settings 9600,N,8,1] [--expect N] [--ready FILE] [--timeout MS] PORT
+//   serlinq-lab-bridge --ring lab:FOLDER/END
 //
 // Without --expect it stops once its input has ended and left the line; with it, once N bytes
 // are received. --ready FILE is created once the port is open. It gives up after --timeout
-// (default 10 s). Exit status: 0 done, 1 time-out or port lost, 2 usage, 3 the port would not
-// open (its error number is printed).
+// (default 10 s). --ring rings whoever the line of END reaches (the lab's telephone call), whether
+// END is taken or not. Exit status: 0 done, 1 time-out or port lost (or no lab to ring), 2 usage,
+// 3 the port would not open (its error number is printed).
 #include <unistd.h>
 
 #include <QCommandLineParser>
@@ -17,6 +19,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "serial/labline/localsocket.h"
 #include "serial/mscomm.h"
 
 namespace {
@@ -61,6 +64,19 @@ struct Bridge {
     }
 };
 
+// Rings from the end `target` names ("lab:FOLDER/END").
+int ring(const QString& target) {
+    const QString rest = target.mid(4);
+    const qsizetype slash = rest.lastIndexOf('/');
+    if (!target.startsWith(QLatin1String("lab:")) || slash <= 0) return kUsage;
+    const int fd = labline::local::connectTo(rest.left(slash) + QStringLiteral("/socket"));
+    if (fd < 0) return kFailed;
+    const labline::wire::Message m{labline::wire::Type::Ring, 0, rest.mid(slash + 1).toUtf8()};
+    const bool sent = labline::local::send(fd, m) == labline::local::SendResult::Sent;
+    labline::local::closeFd(fd);
+    return sent ? kDone : kFailed;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -70,13 +86,15 @@ int main(int argc, char** argv) {
     parser.addOption({"expect", "Stop after receiving N bytes.", "N"});
     parser.addOption({"ready", "File created once the port is open.", "FILE"});
     parser.addOption({"timeout", "Give up after MS milliseconds.", "MS"});
+    parser.addOption({"ring", "Ring whoever the end's line reaches, then stop."});
     parser.addPositionalArgument("port", "A device path or lab:FOLDER/END.");
     if (!parser.parse(app.arguments()) || parser.positionalArguments().size() != 1) {
         std::fprintf(stderr,
                      "usage: serlinq-lab-bridge [--settings S] [--expect N] "
-                     "[--ready FILE] [--timeout MS] PORT\n");
+                     "[--ready FILE] [--timeout MS] PORT | --ring lab:FOLDER/END\n");
         return kUsage;
     }
+    if (parser.isSet("ring")) return ring(parser.positionalArguments().constFirst());
     Bridge bridge;
     bridge.expect = parser.isSet("expect") ? parser.value("expect").toLongLong() : -1;
     bridge.comm.setDevicePath(parser.positionalArguments().constFirst());

@@ -195,6 +195,8 @@ void LabDaemon::handle(Client* client, const Message& m) {
     if (client->end.isEmpty()) {
         if (m.type == Type::Attach) {
             attach(client, m);
+        } else if (m.type == Type::Ring) {
+            line_.ring(now(), QString::fromUtf8(m.data));
         } else {
             local::closeFd(std::exchange(client->fd, -1));
         }

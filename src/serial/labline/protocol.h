@@ -5,7 +5,9 @@
 //
 // A client plugs in with Attach (the end's name, its settings and outputs); the daemon answers
 // Attached with the end's input lines, or Refused with the serial control's opening error. From
-// then on the client sends its commands and the daemon sends what happens at that end.
+// then on the client sends its commands and the daemon sends what happens at that end. A client
+// that has not attached may send Ring naming an end: the lab rings whoever that end's line
+// reaches, as an incoming call would.
 
 #include <QByteArray>
 #include <optional>
@@ -22,7 +24,7 @@ enum class Type : quint8 {
     Write = 6,          // data: the bytes
     SendImmediate = 7,  // value: the code, sent ahead of the queue (Xon, Xoff)
     Discard = 8,        // drops what has not started leaving
-    Ring = 9,           // rings the end(s) receiving this end's TxD
+    Ring = 9,           // rings the end(s) receiving this end's TxD; unattached, data: the end
     // Daemon to client.
     Attached = 64,    // value: input lines
     Refused = 65,     // value: the opening error
