@@ -20,7 +20,7 @@ struct Line {
 };
 
 QString named(const Line& line, const QString& what) {
-    return QStringLiteral("ports.232, line %1 (%2): %3")
+    return QStringLiteral("ports.232, ligne %1 (%2) : %3")
         .arg(line.number)
         .arg(QString::fromUtf8(line.text.left(40)).replace(QChar(0), QStringLiteral("\\0")), what);
 }
@@ -47,13 +47,14 @@ void parseLine(const Line& line, QMap<int, Entry>& map) {
     const QByteArray device = text.mid(eq + 1).trimmed();
     QString problem;
     if (line.cut) {
-        problem = named(line, QStringLiteral("cut off where the reading of the file stops"));
+        problem = named(line, QStringLiteral("coupée là où s'arrête la lecture du fichier"));
     } else if (!wellFormed) {
-        problem = named(line, QStringLiteral("Com%1 is written Com1 to Com4").arg(port));
+        problem = named(line, QStringLiteral("nom de port mal écrit (Com1 à Com4)"));
     } else if (device.isEmpty()) {
-        problem = named(line, QStringLiteral("no device for Com%1").arg(port));
+        problem = named(line, QStringLiteral("aucun périphérique pour Com%1").arg(port));
     } else if (device.contains('\0')) {
-        problem = named(line, QStringLiteral("a NUL character in the device of Com%1").arg(port));
+        problem =
+            named(line, QStringLiteral("caractère nul dans le périphérique de Com%1").arg(port));
     }
     map.insert(port, problem.isEmpty() ? Entry{QString::fromUtf8(device), {}} : Entry{{}, problem});
 }
@@ -90,8 +91,8 @@ QMap<int, Entry> parse(const QByteArray& text, bool cut) {
     for (int port = 1; port <= kPorts; ++port) {
         if (map.contains(port)) continue;
         map.insert(port, Entry{{},
-                               QStringLiteral("ports.232, past line %1: the file is longer than "
-                                              "the %2 bytes read, Com%3 may be set further on")
+                               QStringLiteral("ports.232, après la ligne %1 : le fichier dépasse "
+                                              "les %2 octets lus, Com%3 peut être défini plus loin")
                                    .arg(lines.size())
                                    .arg(kMaxFileBytes)
                                    .arg(port)});

@@ -382,13 +382,13 @@ private slots:
                                                 "Com2=lab:line/com2\r\n")
                                          << 0 << "";
         QTest::newRow("Com02") << QByteArray("Com1=x\nCom02=lab:line/com2\n")
-                               << int(MSComm::comPortInvalid) << "line 2";
+                               << int(MSComm::comPortInvalid) << "ligne 2";
         QTest::newRow("empty device")
-            << QByteArray("# lab\n\nCom2=\n") << int(MSComm::comPortInvalid) << "line 3";
+            << QByteArray("# lab\n\nCom2=\n") << int(MSComm::comPortInvalid) << "ligne 3";
         QTest::newRow("NUL in the path")
-            << QByteArray("Com2=lab:line/\0com2\n", 20) << int(MSComm::comPortInvalid) << "line 1";
+            << QByteArray("Com2=lab:line/\0com2\n", 20) << int(MSComm::comPortInvalid) << "ligne 1";
         QTest::newRow("past the part read") << QByteArray(70000, '#') + "\nCom2=lab:line/com2\n"
-                                            << int(MSComm::comPortInvalid) << "line 1";
+                                            << int(MSComm::comPortInvalid) << "ligne 1";
     }
     void portMap() {
         QFETCH(QByteArray, text);
