@@ -6,8 +6,8 @@
 //
 // Once present the file is the whole truth for the ports it names: a line for a port that is
 // malformed makes that port missing, with the line named (in the user's language, since the
-// port test shows it), never the default device (which is the console of many machines). A file that starts with a UTF-8 byte-order mark is read as if
-// it had none.
+// port test shows it), never the default device (which is the console of many machines). A file
+// that starts with a UTF-8 byte-order mark is read as if it had none.
 
 #include <QByteArray>
 #include <QMap>

@@ -69,7 +69,9 @@ exchange() {
 open_port() {
     rm -f "$out/$mode.open"
     coproc PORT { exec "$bridge" --timeout 30000 --ready "$out/$mode.open" "$1"; }
-    exec 3<&"${PORT[0]}" 4>&"${PORT[1]}" {PORT[1]}>&-
+    local to_bridge=${PORT[1]}
+    exec 3<&"${PORT[0]}" 4>&"$to_bridge"
+    exec {to_bridge}>&-
     wait_for "$out/$mode.open"
 }
 
