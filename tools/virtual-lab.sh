@@ -1,23 +1,28 @@
 #!/usr/bin/env bash
-# Runs a program in a virtual serial lab, for computers without serial ports:
-#   Com1        a loopback plug: what is sent comes back;
+# Runs a program in a virtual serial lab, for computers without serial ports. The lab's ports are
+# the ends of one simulated line (build/tools/serlinq-lab-line), which carries frames bit by bit
+# in real time: speeds, formats, line errors, breaks, modem lines and handshaking as on cables.
+#   Com1        a loopback plug wired "modem nul": what is sent comes back, RTS to CTS, DTR to
+#               DSR and DCD;
 #   Com2, Com3  the two ends of a null-modem cable (a second copy of the program takes Com3);
-#   Com4        one end of a cable whose other end, com4-peer, is taken by the interface-unit
-#               emulator when build/tools/velmo-emulator exists (started as
-#               "velmo-emulator LAB/com4-peer"), and left free otherwise.
-# The lab folder holds the ports' links and ports.232, and is the program's working folder.
-# Every process the lab starts is stopped when the program ends, however it ends.
+#   Com4        one end of a straight cable whose other end, com4-peer, is taken by the
+#               interface-unit emulator when build/tools/velmo-emulator exists (started as
+#               "velmo-emulator lab:LAB/line/com4-peer"), and left free otherwise.
+# The lab folder holds the line's private folder (line/, its socket) and ports.232, which names
+# the ends in the lab form "ComN=lab:line/comN"; it is the program's working folder. Every
+# process the lab starts is stopped when the program ends, however it ends.
 #
 # Usage: tools/virtual-lab.sh [--dir DIR] [--second] [--] PROGRAM [ARGS...]
 #   --dir DIR  the lab folder (default: lab/ in the repository)
 #   --second   run PROGRAM as a second copy, in DIR/second, on the lab already running in DIR;
 #              unless DIR/second/config.232 exists, that copy starts on Com3.
 # The exit status is the program's. SERLINQ_LAB_EMULATOR names another emulator to start on
-# com4-peer (the lab's own test uses a stand-in).
+# com4-peer (the lab's own test uses a stand-in), SERLINQ_LAB_LINE another line daemon.
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
 emulator=${SERLINQ_LAB_EMULATOR:-$repo/build/tools/velmo-emulator}
+line=${SERLINQ_LAB_LINE:-$repo/build/tools/serlinq-lab-line}
 lab=$repo/lab
 second=false
 
@@ -41,9 +46,10 @@ shift
 [[ $lab == /* ]] || lab=$PWD/$lab
 if [[ $program == */* && $program != /* ]]; then program=$PWD/$program; fi
 
+# A line answers on the socket (a lab killed outright leaves a socket that nothing answers).
 lab_running() {
-    local port
-    for port in com1 com2 com3 com4; do [[ -c $lab/$port ]] || return 1; done
+    [[ -S $lab/line/socket ]] &&
+        socat -u OPEN:/dev/null "UNIX-CONNECT:$lab/line/socket,type=5" 2>/dev/null
 }
 
 # Every process started here. On any exit (the program's end, Ctrl+C, kill) they are stopped
@@ -80,7 +86,7 @@ if $second; then
     fi
     mkdir -p "$lab/second"
     cd "$lab/second"
-    printf 'Com%d=../com%d\n' 1 1 2 2 3 3 4 4 >ports.232
+    printf 'Com%d=lab:../line/com%d\n' 1 1 2 2 3 3 4 4 >ports.232
     if [[ ! -e config.232 ]]; then
         printf '%s\r\n' '"9600","paire","E","7","127","1","Com3","7F",3,"aucun",0,"tlipu"' \
             >config.232
@@ -95,25 +101,25 @@ fi
 mkdir -p "$lab"
 cd "$lab"
 for link in com1 com2 com3 com4 com4-peer; do
-    if [[ -L $link ]]; then rm -f "$link"; fi  # left by a lab that was killed outright
+    if [[ -L $link ]]; then rm -f "$link"; fi  # left by a lab of pseudo-terminal pairs
 done
-socat PTY,link=com1,raw,echo=0 PIPE &
-children+=("$!")
-socat PTY,link=com2,raw,echo=0 PTY,link=com3,raw,echo=0 &
-children+=("$!")
-socat PTY,link=com4,raw,echo=0 PTY,link=com4-peer,raw,echo=0 &
+if [[ ! -x $line ]]; then
+    echo "The lab's line $line is not built: run scripts/build.sh first." >&2
+    exit 1
+fi
+"$line" --folder "$lab/line" >/dev/null &
 children+=("$!")
 for ((tries = 0; tries < 100; tries++)); do
-    if lab_running && [[ -c com4-peer ]]; then break; fi
+    if lab_running || ! kill -0 "${children[-1]}" 2>/dev/null; then break; fi
     sleep 0.05
 done
-if ! lab_running || [[ ! -c com4-peer ]]; then
-    echo "socat did not set up the virtual lab's ports in $lab." >&2
+if ! lab_running; then
+    echo "The lab's line did not start in $lab/line." >&2
     exit 1
 fi
 if [[ -x $emulator ]]; then
-    "$emulator" "$lab/com4-peer" </dev/null &
+    "$emulator" "lab:$lab/line/com4-peer" </dev/null &
     children+=("$!")
 fi
-printf 'Com%d=com%d\n' 1 1 2 2 3 3 4 4 >ports.232
+printf 'Com%d=lab:line/com%d\n' 1 1 2 2 3 3 4 4 >ports.232
 run_program "$@"

@@ -5,41 +5,26 @@
 #include <QFileInfo>
 #include <QList>
 #include <QPointer>
-#include <QSerialPort>
-#include <QSet>
 #include <QTimer>
 #include <optional>
 #include <utility>
 
 #include "core/codepage.h"
-#include "serial/linemarks.h"
-#include "serial/platform.h"
+#include "serial/devicetransport.h"
+#include "serial/labtransport.h"
 #include "serial/portmap.h"
 
 using namespace serial;
 
-// How the control meets the platform:
-// - Opening checks the device itself before QSerialPort does, so that a missing device, a
-//   folder, a device without read/write permission and a device this process already holds
-//   each get their own error. A process-wide registry of open devices makes a second opening
-//   of one device fail deterministically, whatever the lock files and TIOCEXCL do (as root
-//   TIOCEXCL does not stop a second open).
-// - A pseudo-terminal (a virtual cable) accepts only 8 data bits without parity. It is opened
-//   raw, 8 bits, no parity, and the requested format is kept for the program: every byte
-//   written and read is masked to the requested data-bit width. Real ports get the real
-//   format, checked after opening.
-// - The line discipline marks line errors in-band (PARMRK); the marks are parsed out of the
-//   received stream and classified with the driver's error counters (see linemarks.h).
-// - Handshaking is set on the descriptor directly: Xon/Xoff without IXANY (only Xon resumes),
-//   RTS/CTS, or both, which QSerialPort cannot express.
-// - Modem lines have no change signal: they are polled every 50 ms while the port is open, on
-//   devices that have them.
+// How the control works, whatever the port:
+// - Opening resolves the port (ports.232, or a path set directly) and picks its transport: a
+//   device, or an end of the virtual lab's line.
 // - Events are queued and delivered one by one from the event loop. A handler may run a local
 //   event loop; further events are then delivered inside it.
+// - What is received is masked to the data bits and kept up to the input buffer's limit.
 
 namespace {
 
-constexpr int kModemPollMs = 50;
 constexpr int kDrainTickMs = 10;
 // The longest a closing waits for the queue to leave: enough for any string the terminal sends
 // (40 characters take 4 s at 110 bauds); a longer backlog, such as a repeated emission's under
@@ -49,13 +34,6 @@ constexpr int kMaxDrainMs = 10000;
 // The speeds the control accepts in its settings text.
 constexpr int kSpeeds[] = {110,   300,   600,   1200,  2400,  4800,   9600,   14400,
                            19200, 28800, 38400, 56000, 57600, 115200, 128000, 256000};
-
-struct LineFormat {
-    int speed = 9600;
-    char parity = 'N';   // N E O S M
-    int dataBits = 8;    // 4..8
-    int stopHalves = 2;  // 2 one stop bit, 3 one and a half, 4 two
-};
 
 // "9600,E,7,1" -> the format, or nothing when the text does not parse.
 std::optional<LineFormat> parseSettings(const QString& text) {
@@ -84,21 +62,17 @@ std::optional<LineFormat> parseSettings(const QString& text) {
     return f;
 }
 
-// Bits on the line for one character: start, data, parity, stop (rounded up).
-int bitsPerCharacter(const LineFormat& f) {
-    return 1 + f.dataBits + (f.parity == 'N' ? 0 : 1) + (f.stopHalves + 1) / 2;
-}
-
-QSet<QString>& openDevices() {
-    static QSet<QString> devices;
-    return devices;
+// Time for `chars` characters at the format's speed, twice over plus a margin, within the bound.
+int drainBoundMs(qint64 chars, const LineFormat& f) {
+    const qint64 needMs = chars * bitsPerCharacter(f) * 1000 / qMax(1, f.speed);
+    return int(qMin<qint64>(2 * needMs + 500, kMaxDrainMs));
 }
 
 }  // namespace
 
 struct MSComm::Private {
     MSComm* q;
-    std::unique_ptr<QSerialPort> port;
+    std::unique_ptr<Transport> port;
 
     // Properties.
     int commPort = 1;
@@ -116,22 +90,15 @@ struct MSComm::Private {
     // The open port.
     bool open = false;
     bool closing = false;
-    bool lost = false;  // a read or write error was seen; closing is on its way
+    bool lost = false;  // the port went away; closing is on its way
     Error lastError = NoError;
+    QString problem;
     QString device;
-    QString canonicalDevice;
-    bool pseudoTerminal = false;
     LineFormat format;
     unsigned char mask = 0xFF;
-    bool hasModemLines = false;
-    bool hasCounters = false;
-    int lastModem = 0;
-    QTimer pollTimer;
 
-    // Received bytes, marks taken out and masked.
+    // Received bytes, masked.
     QByteArray input;
-    linemarks::Parser parser;
-    linemarks::ErrorClassifier classifier;
     bool overflowReported = false;
     quint64 reads = 0;  // Input calls that returned something
 
@@ -148,12 +115,7 @@ struct MSComm::Private {
     QList<int> delivering;  // events whose handlers run, innermost last
     bool sendArmed = false;
 
-    explicit Private(MSComm* owner) : q(owner) {
-        pollTimer.setInterval(kModemPollMs);
-        QObject::connect(&pollTimer, &QTimer::timeout, q, [this] { poll(); });
-    }
-
-    int fd() const { return port ? int(port->handle()) : -1; }
+    explicit Private(MSComm* owner) : q(owner) {}
 
     // ---- events ----
 
@@ -204,15 +166,8 @@ struct MSComm::Private {
 
     // ---- receiving ----
 
-    void readIncoming() {
+    void received(QByteArray data, QList<int> events) {
         if (!open || lost) return;
-        const QByteArray raw = port->readAll();
-        if (raw.isEmpty()) return;
-        linemarks::Chunk chunk = parser.feed(raw);
-        std::optional<linemarks::ErrorCounters> counters;
-        if (hasCounters) counters = platform::errorCounters(fd());
-        QList<int> events = classifier.classify(chunk, counters);
-        QByteArray& data = chunk.data;
         if (mask != 0xFF) {
             for (char& c : data) c = char(static_cast<unsigned char>(c) & mask);
         }
@@ -226,6 +181,7 @@ struct MSComm::Private {
             overflowReported = true;
         }
         input.append(data);
+        port->inputLevel(int(input.size()), inputLimit);
         // Errors first, so that a handler hears of the error before it reads the characters.
         for (int e : events) raise(e);
         maybeRaiseReceive();
@@ -238,6 +194,7 @@ struct MSComm::Private {
         if (n > 0) {
             ++reads;
             overflowReported = false;
+            if (open && !lost) port->inputLevel(int(input.size()), inputLimit);
         }
         return out;
     }
@@ -245,10 +202,7 @@ struct MSComm::Private {
     // ---- sending ----
 
     int outBufferCount() const {
-        if (!open) return 0;
-        int n = int(port->bytesToWrite() + heldOutput.size());
-        n += platform::outputQueue(fd());
-        return n;
+        return open ? port->outBufferCount() + int(heldOutput.size()) : 0;
     }
 
     void write(const QByteArray& bytes) {
@@ -261,76 +215,29 @@ struct MSComm::Private {
         if (mask != 0xFF) {
             for (char& c : out) c = char(static_cast<unsigned char>(c) & mask);
         }
-        // Handed to the driver at once, as a UART driver takes it, so that OutBufferCount counts
-        // only what the line really holds back (flow control, a slow line); what the driver
-        // cannot take yet waits in QSerialPort's queue, behind nothing.
-        if (lineHeld) {
+        // The bytes count as having been queued even when the line took them at once: their
+        // leaving is the sent event's transition.
+        const int before = outBufferCount();
+        if (lineHeld)
             heldOutput += out;
-            return;
-        }
-        const qint64 taken = port->bytesToWrite() == 0 ? platform::writeNow(fd(), out) : 0;
-        if (taken < out.size()) port->write(out.mid(taken));
-        // The bytes the driver took count as having been queued: their leaving is the sent
-        // event's transition.
-        if (sThreshold > 0 && outBufferCount() + taken >= sThreshold) {
+        else
+            port->write(out);
+        if (sThreshold > 0 && before + out.size() >= sThreshold) {
             sendArmed = true;
-            if (!pollTimer.isActive()) pollTimer.start();
+            port->watchOutput(true);
         }
     }
 
     void checkSent() {
         if (sendArmed && outBufferCount() < sThreshold) {
             sendArmed = false;
+            port->watchOutput(false);
             raise(comEvSend);
         }
     }
 
-    // ---- modem lines ----
-
-    void poll() {
-        if (!open || lost) {
-            pollTimer.stop();
-            return;
-        }
-        checkSent();
-        if (hasModemLines) {
-            if (const auto lines = platform::modemLines(fd())) {
-                const int changed = *lines ^ lastModem;
-                if (changed & platform::Cts) raise(comEvCTS);
-                if (changed & platform::Dsr) raise(comEvDSR);
-                if (changed & platform::Cd) raise(comEvCD);
-                if ((changed & platform::Ri) && (*lines & platform::Ri)) raise(comEvRing);
-                lastModem = *lines;
-            }
-        }
-        if (!hasModemLines && !sendArmed) pollTimer.stop();
-    }
-
     void applyModemOutputs() {
-        if (!open || !hasModemLines) return;
-        if (platform::supported()) {
-            platform::setModemLine(fd(), platform::Dtr, dtrEnable);
-            platform::setModemLine(fd(), platform::Rts, rtsEnable);
-        } else {
-            port->setDataTerminalReady(dtrEnable);
-            port->setRequestToSend(rtsEnable);
-        }
-    }
-
-    // In-band error marks and the handshaking, set on the descriptor after QSerialPort has
-    // applied its own settings. Returns false when the device refuses them.
-    bool applyLineDiscipline() {
-        if (platform::supported())
-            return platform::setLineDiscipline(fd(), handshaking, pseudoTerminal);
-        QSerialPort::FlowControl flow = QSerialPort::NoFlowControl;
-        if (usesXonXoff(handshaking)) flow = QSerialPort::SoftwareControl;
-        if (usesRtsCts(handshaking)) flow = QSerialPort::HardwareControl;
-        return port->setFlowControl(flow);
-    }
-
-    // True when the device really holds the requested data bits, parity and stop bits.
-    bool holdsFormat() const {
-        return platform::holdsFormat(fd(), format.dataBits, format.parity, format.stopHalves > 2);
+        if (open && !lost) port->setModemOutputs(dtrEnable, rtsEnable);
     }
 
     // ---- opening and closing ----
@@ -340,84 +247,45 @@ struct MSComm::Private {
         return e;
     }
 
+    // The device or lab end the port leads to; empty, with `problem` set, when there is none.
+    QString target() {
+        problem.clear();
+        if (!devicePath.isEmpty()) return devicePath;
+        const QString dir = portMapDir.isEmpty() ? QDir::currentPath() : portMapDir;
+        const portmap::Entry r = portmap::resolve(commPort, dir);
+        problem = r.problem;
+        return r.device;
+    }
+
+    std::unique_ptr<Transport> makeTransport(const QString& path) {
+        TransportSink sink;
+        sink.received = [this](const QByteArray& data, const QList<int>& events) {
+            received(data, events);
+        };
+        sink.progressed = [this] { checkSent(); };
+        sink.lost = [this] { onLost(); };
+        if (isLabTarget(path)) return std::make_unique<LabTransport>(std::move(sink));
+        return std::make_unique<DeviceTransport>(std::move(sink));
+    }
+
     Error openPort() {
         if (open) return fail(NoError);
-        const QString dir = portMapDir.isEmpty() ? QDir::currentPath() : portMapDir;
-        const QString path =
-            devicePath.isEmpty() ? portmap::resolveDevice(commPort, dir) : devicePath;
+        const QString path = target();
         if (path.isEmpty()) return fail(comPortInvalid);
-
-        const platform::DeviceInfo info = platform::inspectDevice(path);
-        switch (info.check) {
-            case platform::DeviceCheck::Missing:
-            case platform::DeviceCheck::NotADevice:
-                return fail(comPortInvalid);
-            case platform::DeviceCheck::AccessDenied:
-                return fail(comPortAccessDenied);
-            case platform::DeviceCheck::Usable:
-                break;
-        }
-        const bool pty = info.pseudoTerminal;
-        QString canonical = QFileInfo(path).canonicalFilePath();
-        if (canonical.isEmpty()) canonical = path;
-        if (openDevices().contains(canonical)) return fail(comPortAlreadyOpen);
-
         const std::optional<LineFormat> parsed = parseSettings(settings);
         if (!parsed) return fail(comSetCommStateFailed);
-        const LineFormat f = *parsed;
-        if (!pty) {
-            // What a UART cannot do: 4 data bits; 1.5 stop bits exist only with 5 data bits,
-            // where 2 stop bits cannot be had.
-            if (f.dataBits < 5) return fail(comSetCommStateFailed);
-            if (f.stopHalves == 3 && f.dataBits != 5) return fail(comSetCommStateFailed);
-            if (f.stopHalves == 4 && f.dataBits == 5) return fail(comSetCommStateFailed);
+        port = makeTransport(path);
+        const Error e =
+            port->open(OpenRequest{path, settings, *parsed, handshaking, dtrEnable, rtsEnable});
+        if (e != NoError) {
+            port.reset();
+            return fail(e);
         }
-
-        port->setPortName(path);
-        if (pty) {
-            port->setBaudRate(QSerialPort::Baud9600);
-            port->setDataBits(QSerialPort::Data8);
-            port->setParity(QSerialPort::NoParity);
-            port->setStopBits(QSerialPort::OneStop);
-        } else {
-            port->setBaudRate(f.speed);
-            port->setDataBits(QSerialPort::DataBits(f.dataBits));
-            static constexpr QSerialPort::Parity kParities[] = {
-                QSerialPort::NoParity, QSerialPort::EvenParity, QSerialPort::OddParity,
-                QSerialPort::SpaceParity, QSerialPort::MarkParity};
-            port->setParity(kParities[QByteArrayView("NEOSM").indexOf(f.parity)]);
-            // With 5 data bits the driver's "two stop bits" are one and a half.
-            port->setStopBits(f.stopHalves == 2 ? QSerialPort::OneStop : QSerialPort::TwoStop);
-        }
-        port->setFlowControl(QSerialPort::NoFlowControl);
-        if (!port->open(QIODevice::ReadWrite)) {
-            const QSerialPort::SerialPortError error = port->error();
-            port->clearError();
-            switch (error) {
-                case QSerialPort::DeviceNotFoundError:
-                    return fail(comPortInvalid);
-                case QSerialPort::PermissionError:
-                case QSerialPort::OpenError:
-                    return fail(comPortAlreadyOpen);
-                default:
-                    return fail(comSetCommStateFailed);
-            }
-        }
-
-        format = f;
-        pseudoTerminal = pty;
-        open = true;  // the descriptor helpers below need it
-        if (!applyLineDiscipline() || (!pty && !holdsFormat())) {
-            open = false;
-            port->close();
-            return fail(comSetCommStateFailed);
-        }
-
+        format = *parsed;
         device = path;
-        canonicalDevice = canonical;
-        openDevices().insert(canonical);
+        open = true;
         lost = false;
-        mask = static_cast<unsigned char>((1u << f.dataBits) - 1);
+        mask = static_cast<unsigned char>((1u << format.dataBits) - 1);
         input.clear();
         pending.clear();
         // An event of an earlier opening must not be taken for one of this one.
@@ -426,32 +294,16 @@ struct MSComm::Private {
         sendArmed = false;
         overflowReported = false;
         breakOn = false;
-        parser.reset();
-        const std::optional<linemarks::ErrorCounters> counters = platform::errorCounters(fd());
-        hasModemLines = platform::modemLines(fd()).has_value();
-        hasCounters = counters.has_value();
-        classifier.reset(counters, f.parity != 'N');
-        applyModemOutputs();
-        if (hasModemLines) {
-            lastModem = platform::modemLines(fd()).value_or(0);
-            pollTimer.start();
-        }
         return fail(NoError);
     }
 
-    bool drained() const {
-        if (!open || lost) return true;
-        if (port->bytesToWrite() > 0 || !heldOutput.isEmpty()) return false;
-        if (platform::outputQueue(fd()) > 0) return false;
-        return platform::transmitterEmpty(fd()).value_or(true);
-    }
+    bool drained() const { return !open || lost || (heldOutput.isEmpty() && port->drained()); }
 
     // Lets what is queued leave the line, waiting at most twice the time the queue needs at the
-    // requested speed, plus a margin. QSerialPort::close() would throw its buffer away.
+    // requested speed, plus a margin.
     void drain() {
         if (drained()) return;
         const qint64 chars = outBufferCount() + 16;  // 16: a UART's transmit FIFO
-        const qint64 needMs = chars * bitsPerCharacter(format) * 1000 / qMax(1, format.speed);
         QEventLoop loop;
         QTimer tick;
         tick.setInterval(kDrainTickMs);
@@ -462,13 +314,11 @@ struct MSComm::Private {
         deadline.setSingleShot(true);
         QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
         tick.start();
-        deadline.start(int(qMin<qint64>(2 * needMs + 500, kMaxDrainMs)));
+        deadline.start(drainBoundMs(chars, format));
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
 
-    void releaseDevice() {
-        pollTimer.stop();
-        openDevices().remove(canonicalDevice);
+    void releasePort() {
         open = false;
         lost = false;
         breakOn = false;
@@ -481,29 +331,19 @@ struct MSComm::Private {
         if (!open || closing) return;
         closing = true;
         drain();
-        if (open && !lost) {
-            // Under flow control the queue may never leave: what remains is discarded, and said
-            // as the time-out it is, never taken for a success. (A flush with nothing held back
-            // would also throw away, on a pseudo-terminal, what the far end has not read yet.)
-            if (!drained()) {
-                commEvent = comEventCTSTO;
-                port->clear(QSerialPort::Output);
-            }
-            if (breakOn) platform::setBreak(fd(), false);
-        }
-        port->close();
-        port->clearError();
-        releaseDevice();
+        // Under flow control the queue may never leave: what remains is discarded, and said as
+        // the time-out it is, never taken for a success. (A flush with nothing held back would
+        // also throw away, on a pseudo-terminal, what the far end has not read yet.)
+        const bool discard = open && !lost && !drained();
+        if (discard) commEvent = comEventCTSTO;
+        if (port) port->close(discard);
+        releasePort();
         closing = false;
     }
 
-    // A read or write error on an open port: the device went away. QSerialPort may report it
-    // many thousand times a second, so the first report closes the port (from the event loop,
-    // not from inside QSerialPort's notification) and the rest are ignored.
-    void onError(QSerialPort::SerialPortError error) {
-        if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError &&
-            error != QSerialPort::WriteError)
-            return;
+    // The port went away. The transport reports it once; the closing runs from the event loop,
+    // not from inside the transport's notification.
+    void onLost() {
         if (!open || lost) return;
         lost = true;
         if (closing) return;  // closePort finishes the job
@@ -513,33 +353,18 @@ struct MSComm::Private {
 
     void finishLost() {
         if (!open || !lost || closing) return;
-        port->close();
-        port->clearError();
-        releaseDevice();
+        port->close(false);
+        releasePort();
         raise(comEventPortLost);
     }
 };
 
-MSComm::MSComm(QObject* parent) : QObject(parent), d(std::make_unique<Private>(this)) {
-    d->port = std::make_unique<QSerialPort>();
-    QSerialPort* port = d->port.get();
-    connect(port, &QSerialPort::readyRead, this, [this] { d->readIncoming(); });
-    connect(port, &QSerialPort::bytesWritten, this, [this] { d->checkSent(); });
-    connect(port, &QSerialPort::errorOccurred, this,
-            [this](QSerialPort::SerialPortError e) { d->onError(e); });
-}
+MSComm::MSComm(QObject* parent) : QObject(parent), d(std::make_unique<Private>(this)) {}
 
 MSComm::~MSComm() {
-    d->port->disconnect(this);
-    if (d->open) {
+    if (d->open && !d->lost) {
         // No event loop here: a bounded blocking wait lets the queue leave.
-        if (!d->lost && d->port->bytesToWrite() > 0) {
-            const qint64 ms =
-                d->outBufferCount() * bitsPerCharacter(d->format) * 1000 / qMax(1, d->format.speed);
-            d->port->waitForBytesWritten(int(qMin<qint64>(2 * ms + 500, kMaxDrainMs)));
-        }
-        d->port->close();
-        openDevices().remove(d->canonicalDevice);
+        d->port->closeBlocking(drainBoundMs(d->outBufferCount(), d->format));
     }
     d->port.reset();
 }
@@ -563,7 +388,7 @@ serial::Handshaking MSComm::Handshaking() const {
 }
 void MSComm::setHandshaking(serial::Handshaking handshake) {
     d->handshaking = handshake;
-    if (d->open && !d->lost) d->applyLineDiscipline();
+    if (d->open && !d->lost) d->port->setHandshaking(handshake);
 }
 
 bool MSComm::RTSEnable() const {
@@ -594,6 +419,9 @@ MSComm::Error MSComm::lastError() const {
 }
 QString MSComm::deviceName() const {
     return d->device;
+}
+QString MSComm::portProblem() const {
+    return d->problem;
 }
 void MSComm::setPortMapDirectory(const QString& dir) {
     d->portMapDir = dir;
@@ -647,10 +475,7 @@ int MSComm::OutBufferCount() const {
 void MSComm::setOutBufferCount(int n) {
     if (n != 0 || !d->open || d->lost) return;
     d->heldOutput.clear();
-    // Only when something waits: on a pseudo-terminal the flush would also take back what the
-    // far end has not read yet, characters that have already left.
-    if (d->port->bytesToWrite() > 0 || platform::outputQueue(d->fd()) > 0)
-        d->port->clear(QSerialPort::Output);
+    d->port->discardOutput();
     d->checkSent();
 }
 
@@ -659,13 +484,7 @@ int MSComm::CommEvent() const {
 }
 
 bool MSComm::CTSHolding() const {
-    if (!d->open || d->lost || d->lineHeld) return false;
-    if (!d->hasModemLines) return true;  // a virtual cable: nothing ever holds the line back
-    if (platform::supported()) {
-        const std::optional<int> lines = platform::modemLines(d->fd());
-        return lines && (*lines & platform::Cts);
-    }
-    return d->port->pinoutSignals() & QSerialPort::ClearToSendSignal;
+    return d->open && !d->lost && !d->lineHeld && d->port->ctsHolding();
 }
 
 bool MSComm::Break() const {
@@ -674,10 +493,7 @@ bool MSComm::Break() const {
 void MSComm::setBreak(bool on) {
     if (!d->open || d->lost) return;
     d->breakOn = on;
-    if (platform::supported())
-        platform::setBreak(d->fd(), on);  // a pseudo-terminal has no break: no effect
-    else
-        d->port->setBreakEnabled(on);
+    d->port->setBreak(on);
 }
 
 void MSComm::setInputBufferLimit(int bytes) {
@@ -690,10 +506,7 @@ void MSComm::setOutputQueueLimit(int bytes) {
 
 void MSComm::holdLineForTest(bool held) {
     d->lineHeld = held;
-    if (!held && d->open && !d->lost) {
-        const QByteArray released = std::exchange(d->heldOutput, QByteArray());
-        d->port->write(released);
-    }
+    if (!held && d->open && !d->lost) d->port->write(std::exchange(d->heldOutput, QByteArray()));
 }
 
 void MSComm::injectEvent(int commEvent) {

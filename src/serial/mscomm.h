@@ -3,7 +3,8 @@
 // the classic communications control (CommPort, Settings, Handshaking, PortOpen, Output, Input,
 // InputLen, RThreshold, SThreshold, CommEvent, the OnComm event ...) on top of QSerialPort, and
 // absorbs what this platform does differently (pseudo-terminals, in-band line error marks,
-// modem-line polling, lost devices).
+// modem-line polling, lost devices). A port is a device or an end of the virtual lab's
+// simulated line; both behave alike.
 //
 // Every call happens on the user-interface thread; OnComm is delivered there, from the event
 // loop, never from inside a property setter.
@@ -52,12 +53,16 @@ public:
     // (held back by flow control) is discarded and CommEvent then reads comEventCTSTO.
     Error setPortOpen(bool open);
     Error lastError() const;
-    // The device the port resolved to at the last opening ("/dev/ttyS1", "/dev/pts/4" ...).
+    // The device the port resolved to at the last opening ("/dev/ttyS1", "/dev/pts/4",
+    // "lab:/home/ana/lab/line/com2" ...).
     QString deviceName() const;
+    // Why the last opening found no port in ports.232 (the malformed line, named), if it did not.
+    QString portProblem() const;
     // The folder whose ports.232 maps Com1..Com4 to devices; the working directory by default.
     void setPortMapDirectory(const QString& dir);
     // A device to open instead of the one CommPort resolves to (a port the four names do not
-    // reach, such as a pseudo-terminal); an empty path goes back to CommPort.
+    // reach, such as a pseudo-terminal, or an end of the virtual lab's line written
+    // "lab:FOLDER/END"); an empty path goes back to CommPort.
     void setDevicePath(const QString& path);
 
     // Queues text for transmission; each character is one Windows-1252 byte. Ignored while the

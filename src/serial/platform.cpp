@@ -63,7 +63,11 @@ DeviceInfo inspectDevice(const QString& path) {
 }
 
 qint64 writeNow(int fd, const QByteArray& bytes) {
+    // QSerialPort reads errno after an empty read to tell why; a full line's EAGAIN left here
+    // would make it take the port for lost.
+    const int saved = errno;
     const ssize_t n = ::write(fd, bytes.constData(), size_t(bytes.size()));
+    errno = saved;
     return n > 0 ? qint64(n) : 0;  // a full or stopped line (EAGAIN) takes nothing yet
 }
 
@@ -118,7 +122,11 @@ bool setLineDiscipline(int fd, serial::Handshaking handshaking, bool pseudoTermi
     if (::tcgetattr(fd, &t) != 0) return false;
     t.c_iflag &=
         ~tcflag_t(IGNBRK | BRKINT | IGNPAR | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY);
-    t.c_iflag |= INPCK | PARMRK;
+    // A pseudo-terminal carries no line error: marking would only double every 0xFF byte.
+    if (pseudoTerminal)
+        t.c_iflag &= ~tcflag_t(INPCK | PARMRK);
+    else
+        t.c_iflag |= INPCK | PARMRK;
     t.c_cflag &= ~tcflag_t(CRTSCTS);
     if (serial::usesXonXoff(handshaking)) {
         t.c_iflag |= IXON | IXOFF;

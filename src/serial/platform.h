@@ -38,7 +38,8 @@ std::optional<int> modemLines(int fd);
 void setModemLine(int fd, Line line, bool on);
 // The driver's cumulative error counters, where it keeps them.
 std::optional<linemarks::ErrorCounters> errorCounters(int fd);
-// In-band error marks on, and the handshaking: Xon/Xoff where only Xon resumes, RTS/CTS, or
+// In-band error marks on (off on a pseudo-terminal, which carries no line error), and the
+// handshaking: Xon/Xoff where only Xon resumes, RTS/CTS, or
 // both. A device without a CTS line (`pseudoTerminal`) gets the rest without RTS/CTS. False
 // when the device refuses.
 bool setLineDiscipline(int fd, serial::Handshaking handshaking, bool pseudoTerminal);

@@ -3,11 +3,76 @@
 #include <QDir>
 #include <QFile>
 #include <QList>
+#include <QRegularExpression>
 
 namespace portmap {
 
+namespace {
+
+constexpr int kPorts = 4;
+const QByteArray kByteOrderMark("\xEF\xBB\xBF");
+const QByteArray kLabPrefix("lab:");
+
+struct Line {
+    int number = 0;  // from 1
+    QByteArray text;
+    bool cut = false;  // the read stopped inside this line
+};
+
+QString named(const Line& line, const QString& what) {
+    return QStringLiteral("ports.232, ligne %1 (%2) : %3")
+        .arg(line.number)
+        .arg(QString::fromUtf8(line.text.left(40)).replace(QChar(0), QStringLiteral("\\0")), what);
+}
+
+// The port a line is for (0: none), and whether it is written as a port name.
+int portOf(const QByteArray& name, bool* wellFormed) {
+    static const QRegularExpression form(QStringLiteral("^com(\\d+)$"));
+    const QRegularExpressionMatch m = form.match(QString::fromLatin1(name));
+    if (!m.hasMatch()) return 0;
+    const int port = m.captured(1).toInt();
+    if (port < 1 || port > kPorts) return 0;
+    *wellFormed = m.captured(1).size() == 1;
+    return port;
+}
+
+void parseLine(const Line& line, QMap<int, Entry>& map) {
+    const QByteArray text = line.text.trimmed();
+    if (text.isEmpty() || text.startsWith('#')) return;
+    const qsizetype eq = text.indexOf('=');
+    if (eq <= 0) return;
+    bool wellFormed = false;
+    const int port = portOf(text.left(eq).trimmed().toLower(), &wellFormed);
+    if (port == 0) return;
+    const QByteArray device = text.mid(eq + 1).trimmed();
+    QString problem;
+    if (line.cut) {
+        problem = named(line, QStringLiteral("coupée là où s'arrête la lecture du fichier"));
+    } else if (!wellFormed) {
+        problem = named(line, QStringLiteral("nom de port mal écrit (Com1 à Com4)"));
+    } else if (device.isEmpty()) {
+        problem = named(line, QStringLiteral("aucun périphérique pour Com%1").arg(port));
+    } else if (device.contains('\0')) {
+        problem =
+            named(line, QStringLiteral("caractère nul dans le périphérique de Com%1").arg(port));
+    }
+    map.insert(port, problem.isEmpty() ? Entry{QString::fromUtf8(device), {}} : Entry{{}, problem});
+}
+
+// A relative device, or the folder of a relative lab end, belongs to the file's folder.
+QString anchored(const QString& device, const QString& dir) {
+    if (device.startsWith(QLatin1String(kLabPrefix))) {
+        const QString rest = device.mid(kLabPrefix.size());
+        return QLatin1String(kLabPrefix) +
+               (QDir::isRelativePath(rest) ? QDir(dir).absoluteFilePath(rest) : rest);
+    }
+    return QDir::isRelativePath(device) ? QDir(dir).absoluteFilePath(device) : device;
+}
+
+}  // namespace
+
 QString defaultDevice(int portNumber) {
-    if (portNumber < 1 || portNumber > 4) return {};
+    if (portNumber < 1 || portNumber > kPorts) return {};
 #ifdef Q_OS_WIN
     return QStringLiteral("COM%1").arg(portNumber);
 #else
@@ -15,38 +80,41 @@ QString defaultDevice(int portNumber) {
 #endif
 }
 
-QMap<int, QString> parse(const QByteArray& text) {
-    QMap<int, QString> map;
-    const QList<QByteArray> lines = text.split('\n');
-    for (QByteArray line : lines) {
-        line = line.trimmed();
-        if (line.isEmpty() || line.startsWith('#')) continue;
-        const int eq = line.indexOf('=');
-        if (eq <= 0) continue;
-        const QByteArray name = line.left(eq).trimmed().toLower();
-        const QString device = QString::fromUtf8(line.mid(eq + 1).trimmed());
-        if (device.isEmpty() || name.size() != 4 || !name.startsWith("com")) continue;
-        const char digit = name.at(3);
-        if (digit < '1' || digit > '4') continue;
-        map.insert(digit - '0', device);
+QMap<int, Entry> parse(const QByteArray& text, bool cut) {
+    QMap<int, Entry> map;
+    const QByteArray body = text.startsWith(kByteOrderMark) ? text.mid(3) : text;
+    const QList<QByteArray> lines = body.split('\n');
+    for (int i = 0; i < lines.size(); ++i) {
+        parseLine(Line{i + 1, lines[i], cut && i == lines.size() - 1}, map);
+    }
+    if (!cut) return map;
+    for (int port = 1; port <= kPorts; ++port) {
+        if (map.contains(port)) continue;
+        map.insert(port, Entry{{},
+                               QStringLiteral("ports.232, après la ligne %1 : le fichier dépasse "
+                                              "les %2 octets lus, Com%3 peut être défini plus loin")
+                                   .arg(lines.size())
+                                   .arg(kMaxFileBytes)
+                                   .arg(port)});
     }
     return map;
 }
 
-QString resolveDevice(int portNumber, const QString& dir) {
-    if (portNumber < 1 || portNumber > 4) return {};
+Entry resolve(int portNumber, const QString& dir) {
+    if (portNumber < 1 || portNumber > kPorts) return {};
     QFile file(QDir(dir).filePath(QStringLiteral("ports.232")));
-    if (file.open(QIODevice::ReadOnly)) {
-        // A mapping file is a few lines; anything much larger is not one.
-        const QMap<int, QString> map = parse(file.read(64 * 1024));
-        const auto it = map.constFind(portNumber);
-        if (it != map.constEnd()) {
-            QString device = it.value();
-            if (QDir::isRelativePath(device)) device = QDir(dir).absoluteFilePath(device);
-            return device;
-        }
-    }
-    return defaultDevice(portNumber);
+    if (!file.open(QIODevice::ReadOnly)) return Entry{defaultDevice(portNumber), {}};
+    const QByteArray text = file.read(kMaxFileBytes);
+    const bool cut = !file.atEnd();
+    const QMap<int, Entry> map = parse(text, cut);
+    const auto it = map.constFind(portNumber);
+    if (it == map.constEnd()) return Entry{defaultDevice(portNumber), {}};
+    if (!it->problem.isEmpty()) return *it;
+    return Entry{anchored(it->device, dir), {}};
+}
+
+QString resolveDevice(int portNumber, const QString& dir) {
+    return resolve(portNumber, dir).device;
 }
 
 }  // namespace portmap

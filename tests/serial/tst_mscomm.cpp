@@ -649,6 +649,35 @@ private slots:
         QCOMPARE(bench.lb.received, QByteArray("z"));
     }
 
+    // A sender that keeps the cable full makes the driver refuse writes now and then; the
+    // receiver reads on and nobody takes the cable for gone.
+    void fullCableIsNoLostPort() {
+        Bench bench;
+        QVERIFY2(bench.cable.isReady(), qPrintable(bench.cable.errorString()));
+        QVERIFY(bench.openBoth("115200,N,8,1"));
+        const qint64 total = 12 * 1024 * 1024;
+        const QByteArray block(MSComm::kOutputQueueLimit / 2, 'F');
+        qint64 sent = 0;
+        qint64 received = 0;
+        auto refill = [&] {
+            while (sent < total &&
+                   bench.a.OutBufferCount() + block.size() <= MSComm::kOutputQueueLimit) {
+                bench.a.setOutputBytes(block);
+                sent += block.size();
+            }
+        };
+        bench.a.setSThreshold(int(block.size()));
+        bench.la.onEvent = [&] {
+            if (bench.a.CommEvent() == serial::comEvSend) refill();
+        };
+        bench.lb.drain = false;
+        bench.lb.onEvent = [&] { received += bench.b.InputBytes().size(); };
+        refill();
+        QVERIFY(waitFor([&] { return received >= total; }, 20000));
+        QCOMPARE(bench.la.count(serial::comEventPortLost), 0);
+        QCOMPARE(bench.lb.count(serial::comEventPortLost), 0);
+    }
+
     // Port and format stay as opened until the port closes.
     void settingsFixedWhileOpen() {
         Bench bench;

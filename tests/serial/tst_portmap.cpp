@@ -29,7 +29,7 @@ private slots:
         QFETCH(int, port);
         QFETCH(QString, device);
         const auto map = portmap::parse(text);
-        QCOMPARE(map.value(port), device);
+        QCOMPARE(map.value(port).device, device);
     }
 
     void resolve() {

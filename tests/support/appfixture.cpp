@@ -31,6 +31,9 @@ AppFixture::AppFixture(Ports ports) {
         cable = std::make_unique<VirtualCable>(ports == Ports::Cable ? VirtualCable::NullModem
                                                                      : VirtualCable::Loopback);
         cable->writePortMap();
+    } else if (ports == Ports::Lab) {
+        lab = std::make_unique<LabLine>();
+        lab->writePortMap();
     } else if (ports == Ports::Absent) {
         writeFile("ports.232", "Com1=absent1\nCom2=absent2\nCom3=absent3\nCom4=absent4\n");
     }
@@ -41,19 +44,21 @@ AppFixture::AppFixture(Ports ports) {
 }
 
 AppFixture::~AppFixture() {
-    forms.reset();  // the windows close their ports before the cable goes
+    forms.reset();  // the windows close their ports before the cable or the line goes
 }
 
 bool AppFixture::isReady() const {
-    return !cable || cable->isReady();
+    return (!cable || cable->isReady()) && (!lab || lab->isReady());
 }
 
 QString AppFixture::errorString() const {
-    return cable ? cable->errorString() : QString();
+    if (cable) return cable->errorString();
+    return lab ? lab->errorString() : QString();
 }
 
 QString AppFixture::folder() const {
-    return cable ? cable->folder() : dir_.path();
+    if (cable) return cable->folder();
+    return lab ? lab->folder() : dir_.path();
 }
 
 void AppFixture::writeFile(const QString& name, const QByteArray& bytes) const {

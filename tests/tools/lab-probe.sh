@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Stands in for the program (and for the interface-unit emulator) inside the virtual lab, for
 # test-virtual-lab.sh. It reaches the ports the way the program does, through the ports.232 of
-# its working folder, and leaves its findings in $LAB_TEST_OUT:
+# its working folder and the serial control (serlinq-lab-bridge, named by $LAB_TEST_BRIDGE), and
+# leaves its findings in $LAB_TEST_OUT:
 #   runs            one line per start: the mode and the working folder;
 #   MODE.procs      the lab's processes while the probe ran: "pid start-time name" per line;
 #   MODE.passed     written when every check of that mode passed;
@@ -9,6 +10,7 @@
 # Modes: check | serve | second | hang | crash | exit STATUS | emulate DEVICE.
 set -uo pipefail
 out=${LAB_TEST_OUT:?}
+bridge=${LAB_TEST_BRIDGE:?}
 mode=${1:?mode}
 echo "$mode $PWD" >>"$out/runs"
 failed=false
@@ -31,7 +33,7 @@ record_lab_processes() {
     done >"$out/$mode.procs"
 }
 
-# The device that ports.232 maps port $1 to (a relative path is the working folder's).
+# The port that ports.232 maps port $1 to (a relative path is the working folder's).
 device() { sed -n "s/^$1=//p" ports.232 | tr -d '\r'; }
 hex_of() { od -An -v -tx1 | tr -d ' \n'; }
 bytes_of() {
@@ -41,17 +43,36 @@ bytes_of() {
 
 # Sends the bytes $3 (hex) on port $1 and expects the bytes $4 (hex) on port $2 within 5 s.
 exchange() {
-    local from to got
+    local from to got receiver count=$((${#4} / 2))
     from=$(device "$1") to=$(device "$2")
-    if [[ ! -c $from || ! -c $to ]]; then
-        fail "$1 ($from) or $2 ($to) is not a device"
+    if [[ $from != lab:* || $to != lab:* ]]; then
+        fail "$1 ($from) or $2 ($to) is not a lab port"
         return
     fi
-    exec 3<>"$from" 4<>"$to"
-    bytes_of "$3" >&3
-    got=$(timeout 5 head -c $((${#4} / 2)) <&4 | hex_of)
-    exec 3>&- 4>&-
+    if [[ $1 == "$2" ]]; then
+        got=$(bytes_of "$3" | "$bridge" --expect "$count" --timeout 5000 "$from" | hex_of)
+    else
+        rm -f "$out/$mode.receiving"
+        "$bridge" --expect "$count" --timeout 5000 --ready "$out/$mode.receiving" "$to" \
+            >"$out/$mode.received" &
+        receiver=$!
+        wait_for "$out/$mode.receiving"
+        bytes_of "$3" | "$bridge" --timeout 5000 "$from"
+        wait "$receiver"
+        got=$(hex_of <"$out/$mode.received")
+    fi
     [[ $got == "$4" ]] || fail "$1 -> $2: sent $3, expected $4, got '$got'"
+}
+
+# Opens port $1 through a bridge: descriptor 3 reads from it, 4 writes to it (a coprocess's own
+# descriptors do not reach command substitutions).
+open_port() {
+    rm -f "$out/$mode.open"
+    coproc PORT { exec "$bridge" --timeout 30000 --ready "$out/$mode.open" "$1"; }
+    local to_bridge=${PORT[1]}
+    exec 3<&"${PORT[0]}" 4>&"$to_bridge"
+    exec {to_bridge}>&-
+    wait_for "$out/$mode.open"
 }
 
 # shellcheck source=wait-for.sh
@@ -72,10 +93,12 @@ case $mode in
         ;;
     serve)  # the first copy: answers one word on Com2 in capitals, then waits to be released
         record_lab_processes
-        exec 3<>"$(device Com2)"
+        open_port "$(device Com2)"
         touch "$out/serve.ready"
         word=$(timeout 20 head -c 5 <&3)
-        printf '%s' "${word^^}" >&3
+        printf '%s' "${word^^}" >&4
+        exec 4>&-  # the bridge's input ends: it lets the answer leave, then stops
+        wait "$PORT_PID"
         wait_for "$out/serve.release"
         pass_if_clean
         ;;
@@ -100,15 +123,16 @@ case $mode in
     emulate)  # a stand-in interface unit on com4-peer: answers each letter in capitals
         echo "${2:-}" >"$out/emulate.device"
         echo $$ >"$out/emulate.pid"
-        exec 3<>"$2" || exit 1
-        trap 'sleep 0.3; exit 0' TERM  # slow to stop, as a real one may be: the lab waits for it
+        open_port "$2"
+        # Slow to stop, as a real one may be: the lab waits for it.
+        trap 'sleep 0.3; kill "$PORT_PID" 2>/dev/null; exit 0' TERM
         touch "$out/emulate.ready"
-        # One byte at a time, leaving the line's settings as the lab made them.
+        # One byte at a time.
         while byte=$(dd bs=1 count=1 status=none <&3 2>/dev/null | hex_of) && [[ -n $byte ]]; do
             if [[ $byte == 6[1-9a-f] || $byte == 7[0-9a] ]]; then
                 byte=$(printf '%02x' $((0x$byte - 0x20)))
             fi
-            bytes_of "$byte" >&3
+            bytes_of "$byte" >&4
         done
         ;;
     *) fail "unknown mode" ;;

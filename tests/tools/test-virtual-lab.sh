@@ -2,7 +2,8 @@
 # Runs the virtual lab (tools/virtual-lab.sh) in a temporary folder with lab-probe.sh in place of
 # the program and of the interface-unit emulator, and checks its wiring, the working folders and
 # files it prepares, the exit status it passes through, and that whichever way it ends it leaves
-# none of its processes or links behind.
+# none of its processes or its socket behind. SERLINQ_LAB_LINE and LAB_TEST_BRIDGE name the built
+# line daemon and serlinq-lab-bridge.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 lab_script=$(cd "$here/../../tools" && pwd)/virtual-lab.sh
@@ -13,6 +14,7 @@ mkdir -p "$LAB_TEST_OUT"
 printf '#!/usr/bin/env bash\nexec %q emulate "$@"\n' "$here/lab-probe.sh" >"$tmp/velmo-stub"
 chmod +x "$tmp/velmo-stub"
 export SERLINQ_LAB_EMULATOR=$tmp/velmo-stub
+: "${SERLINQ_LAB_LINE:?}" "${LAB_TEST_BRIDGE:?}"
 # What the labs print goes to a log, shown on failure: a process the lab failed to stop would
 # otherwise hold the test's output open.
 log=$tmp/lab.log
@@ -45,12 +47,12 @@ expect_passed() {
 source "$(dirname "${BASH_SOURCE[0]}")/wait-for.sh"
 
 # Every process the probe of mode $2 saw in the lab has ended (a number reused by a newer process
-# does not count): the three socat cables, the emulator and the program; the links are gone.
-# Survivors are reported, then stopped.
+# does not count): the line, the emulator and the program; the socket is gone. Survivors are
+# reported, then stopped.
 expect_lab_stopped() {
-    local label=$1 procs=$LAB_TEST_OUT/$2.procs pid start name stat fields socats=0 others=0
+    local label=$1 procs=$LAB_TEST_OUT/$2.procs pid start name stat fields lines=0 others=0
     while read -r pid start name; do
-        if [[ $name == socat ]]; then socats=$((socats + 1)); else others=$((others + 1)); fi
+        if [[ $name == serlinq-lab-li* ]]; then lines=$((lines + 1)); else others=$((others + 1)); fi
         stat=$(cat "/proc/$pid/stat" 2>/dev/null) || continue
         read -ra fields <<<"${stat##*) }"
         if [[ ${fields[19]} == "$start" && ${fields[0]} != Z ]]; then
@@ -58,11 +60,9 @@ expect_lab_stopped() {
             kill -KILL "$pid"
         fi
     done <"$procs"
-    expect_eq "$label: socat processes in the lab" "$socats" 3
+    expect_eq "$label: line processes in the lab" "$lines" 1
     expect_eq "$label: other processes in the lab (emulator, program)" "$others" 2
-    for link in com1 com2 com3 com4 com4-peer; do
-        [[ -e $lab/$link || -L $lab/$link ]] && fail "$label: $link is left in the lab folder"
-    done
+    [[ -e $lab/line/socket ]] && fail "$label: the line's socket is left in the lab folder"
 }
 
 # 1. The wiring, seen by a program started with a relative path from another folder.
@@ -70,11 +70,12 @@ expect_lab_stopped() {
 expect_eq "check: exit status" "$?" 0
 expect_passed check
 expect_eq "check: working folder" "$(grep '^check ' "$LAB_TEST_OUT/runs")" "check $lab"
-expect_eq "emulator's device" "$(cat "$LAB_TEST_OUT/emulate.device")" "$lab/com4-peer"
+expect_eq "emulator's device" "$(cat "$LAB_TEST_OUT/emulate.device")" "lab:$lab/line/com4-peer"
+expect_eq "line folder's mode" "$(stat -c %a "$lab/line")" 700
 grep -q "^$(cat "$LAB_TEST_OUT/emulate.pid") " "$LAB_TEST_OUT/check.procs" ||
     fail "the emulator is not among the lab's processes"
 expect_eq "ports.232" "$(tr -d '\r' <"$lab/ports.232")" \
-    "$(printf 'Com1=com1\nCom2=com2\nCom3=com3\nCom4=com4')"
+    "$(printf 'Com1=lab:line/com1\nCom2=lab:line/com2\nCom3=lab:line/com3\nCom4=lab:line/com4')"
 expect_lab_stopped check check
 
 # 2. The program's exit status is the lab's, and the lab is taken down however the program ends.
@@ -113,7 +114,7 @@ if wait_for "$LAB_TEST_OUT/serve.ready"; then
     expect_eq "second copy: working folder" "$(grep '^second ' "$LAB_TEST_OUT/runs")" \
         "second $lab/second"
     expect_eq "second copy: ports.232" "$(tr -d '\r' <"$lab/second/ports.232")" \
-        "$(printf 'Com1=../com1\nCom2=../com2\nCom3=../com3\nCom4=../com4')"
+        "$(printf 'Com1=lab:../line/com1\nCom2=lab:../line/com2\nCom3=lab:../line/com3\nCom4=lab:../line/com4')"
     expect_eq "second copy: config.232" "$(od -An -c <"$lab/second/config.232")" \
         "$(printf '"9600","paire","E","7","127","1","Com3","7F",3,"aucun",0,"tlipu"\r\n' \
             | od -An -c)"
@@ -130,9 +131,7 @@ if wait_for "$LAB_TEST_OUT/serve.ready"; then
     lab --dir "$lab" -- "$here/lab-probe.sh" exit 0
     expect_eq "lab already running: exit status" "$?" 1
     expect_eq "lab already running: runs of the program" "$(runs)" "$before"
-    for port in com1 com2 com3 com4; do
-        [[ -c $lab/$port ]] || fail "lab already running: $port was disturbed"
-    done
+    [[ -S $lab/line/socket ]] || fail "lab already running: its socket was disturbed"
 
     touch "$LAB_TEST_OUT/serve.release"
     wait "${background[-1]}"

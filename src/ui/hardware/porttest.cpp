@@ -34,7 +34,10 @@ void EssaiPort(Forms& forms) {
     if (error != MSComm::NoError) {
         menu.setEnabled(false);
         s.CommError = 1;
-        const QString message = messageFor(error);
+        QString message = messageFor(error);
+        // A malformed ports.232 line is named, so that the user can mend it.
+        if (error == MSComm::comPortInvalid && !com.portProblem().isEmpty())
+            message += QLatin1Char('\n') + com.portProblem();
         if (!message.isEmpty()) forms.ShowError(message);
     }
     // While the properties dialog is visible it keeps the main window disabled itself.

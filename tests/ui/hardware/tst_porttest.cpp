@@ -107,6 +107,20 @@ private slots:
         if (holdElsewhere) QVERIFY(other.PortOpen());
     }
 
+    // A malformed line of ports.232 for the port: missing, and the message names the line.
+    void malformedPortLine() {
+        Lab lab;
+        QVERIFY(lab.isReady());
+        lab.writeFile("ports.232", QByteArray("Com1=/dev/null\nCom3=\n"));
+        linkconfig::setPort(lab.state.LinkConfig, 3);
+        QString seen;
+        onNextModal(pressEnter(&seen));
+        lab.menu().EssaiPort();
+        QCOMPARE(lab.state.CommError, 1);
+        QVERIFY2(seen.startsWith(porttest::messageFor(MSComm::comPortInvalid)), qPrintable(seen));
+        QVERIFY2(seen.contains("ligne 2"), qPrintable(seen));
+    }
+
     // Every configuration the menu can make works over a virtual cable.
     void everyFormatOnACable() {
         Lab lab;

@@ -13,6 +13,7 @@
 #include "core/appstate.h"
 #include "core/codepage.h"
 #include "core/eventtexts.h"
+#include "core/linkconfig.h"
 #include "serial/mscomm.h"
 #include "support/appfixture.h"
 #include "support/modal.h"
@@ -149,6 +150,43 @@ private slots:
         QCOMPARE(b.state.DuplexDisplay, 0);
         QVERIFY(waitFor([&] { return b.peerReceived.size() >= 6; }));
         QCOMPARE(b.peerReceived, QByteArray("ERREUR"));
+    }
+
+    // On the lab's line, a far end at half the terminal's speed: the terminal reads framing
+    // errors, says so, and sends "ERREUR" once the far end is set right.
+    void mismatchedSpeedsOnTheLabLine() {
+        AppFixture app(AppFixture::Ports::Lab);
+        QVERIFY2(app.isReady(), qPrintable(app.errorString()));
+        linkconfig::setParityByLetter(app.state.LinkConfig, "N");
+        linkconfig::setDataBits(app.state.LinkConfig, 8);
+        auto& t = app.get<FEmiRecep>();
+        app.state.DuplexDisplay = 1;
+        app.menu().setEnabled(false);
+        t.Ouvreport();
+        t.MSComm1->setRThreshold(1);
+        t.show();
+        MSComm peer;
+        QByteArray peerReceived;
+        peer.setPortMapDirectory(app.folder());
+        peer.setCommPort(3);
+        peer.setSettings("4800,N,8,1");
+        peer.setRThreshold(1);
+        QObject::connect(&peer, &MSComm::OnComm, &peer, [&] {
+            if (peer.CommEvent() == serial::comEvReceive) peerReceived += peer.InputBytes();
+        });
+        QCOMPARE(peer.setPortOpen(true), MSComm::NoError);
+        QString message;
+        onNextModal([&](QWidget* dialog) {
+            peer.setPortOpen(false);
+            peer.setSettings("9600,N,8,1");
+            peer.setPortOpen(true);
+            pressEnter (&message)(dialog);
+        });
+        peer.setOutput("A");
+        QVERIFY(waitFor([&] { return !t.isVisible(); }));
+        QCOMPARE(message, eventtexts::errorMessage(serial::comEventFrame));
+        QVERIFY(waitFor([&] { return peerReceived.size() >= 6; }));
+        QCOMPARE(peerReceived, QByteArray("ERREUR"));
     }
 
     // Pulling the cable out while the terminal listens: one message, back to the menu.

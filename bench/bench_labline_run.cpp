@@ -1,0 +1,153 @@
+// The lab's running line under load: both directions of its null-modem cable at 28800 bauds
+// 8N1, each sender's queue kept full through the sent event, for 30 s (or the seconds given as
+// the first argument). Prints, per direction, the characters delivered against the line's
+// capacity, how late each delivery to the program is against the ideal clock (one frame per
+// character, in the phase of the least late delivery), and the daemon's processor time and
+// wake-ups.
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+#include <vector>
+
+#include "serial/mscomm.h"
+#include "support/labline.h"
+#include "support/wait.h"
+
+namespace {
+
+constexpr int kSpeed = 28800;
+constexpr int kFrameBits = 10;
+constexpr qint64 kBitNs = 1'000'000'000LL / kSpeed;
+constexpr qint64 kFrameNs = kBitNs * kFrameBits;
+constexpr int kBlock = MSComm::kOutputQueueLimit / 2;
+
+// User and system time of a process, in nanoseconds.
+qint64 processCpuNs(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return 0;
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    const qint64 ticks = fields.value(11).toLongLong() + fields.value(12).toLongLong();
+    return ticks * 1'000'000'000LL / ::sysconf(_SC_CLK_TCK);
+}
+
+// How many times a process went to sleep waiting: its wake-ups.
+qint64 processWakeUps(qint64 pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("voluntary_ctxt_switches:")) return line.mid(24).trimmed().toLongLong();
+    }
+    return 0;
+}
+
+struct Direction {
+    const char* name;
+    MSComm* from;
+    MSComm* to;
+    std::vector<qint64> arrivals;  // one per character, when the program got it
+};
+
+void keepFull(MSComm& comm) {
+    while (comm.OutBufferCount() + kBlock <= MSComm::kOutputQueueLimit)
+        comm.setOutputBytes(QByteArray(kBlock, 'U'));
+}
+
+// The ideal time of character k, from the line's clock phase: k frames, exactly.
+qint64 idealOffset(size_t k) {
+    return qint64(k) * kFrameBits * 1'000'000'000LL / kSpeed;
+}
+
+void report(const Direction& d, double seconds) {
+    const qint64 capacity = qint64(seconds * kSpeed / kFrameBits);
+    // A delivery is never early: the least late one gives the ideal clock's phase.
+    qint64 phase = std::numeric_limits<qint64>::max();
+    for (size_t k = 0; k < d.arrivals.size(); ++k)
+        phase = std::min(phase, d.arrivals[k] - idealOffset(k));
+    std::vector<qint64> errors;
+    for (size_t k = 0; k < d.arrivals.size(); ++k)
+        errors.push_back(d.arrivals[k] - phase - idealOffset(k));
+    std::sort(errors.begin(), errors.end());
+    const qint64 median = errors.empty() ? 0 : errors[errors.size() / 2];
+    const qint64 p99 = errors.empty() ? 0 : errors[errors.size() * 99 / 100];
+    const qint64 worst = errors.empty() ? 0 : errors.back();
+    std::printf(
+        "%s: %zu characters of a capacity of %lld (%.2f %%); delivery against the ideal "
+        "clock: median %.1f us (%.2f bit), 99th percentile %.1f us, max %.1f us (%.2f "
+        "frame)\n",
+        d.name, d.arrivals.size(), static_cast<long long>(capacity),
+        100.0 * double(d.arrivals.size()) / double(capacity), median / 1e3, double(median) / kBitNs,
+        p99 / 1e3, worst / 1e3, double(worst) / kFrameNs);
+}
+
+void run(int seconds) {
+    testsupport::LabLine lab;
+    if (!lab.isReady()) {
+        std::printf("no lab line: %s\n", qPrintable(lab.errorString()));
+        return;
+    }
+    MSComm a;
+    MSComm b;
+    Direction ab{"com2 -> com3", &a, &b, {}};
+    Direction ba{"com3 -> com2", &b, &a, {}};
+    QElapsedTimer clock;
+    clock.start();
+    bool running = true;
+    for (Direction* d : {&ab, &ba}) {
+        d->to->setDevicePath(lab.end(d == &ab ? "com3" : "com2"));
+        d->to->setSettings(QStringLiteral("%1,N,8,1").arg(kSpeed));
+        d->to->setRThreshold(1);
+        d->to->setSThreshold(kBlock);
+    }
+    for (Direction* d : {&ab, &ba}) {
+        QObject::connect(d->to, &MSComm::OnComm, d->to, [d, &clock, &running] {
+            MSComm& comm = *d->to;
+            if (comm.CommEvent() == serial::comEvSend && running) keepFull(comm);
+            if (comm.CommEvent() != serial::comEvReceive) return;
+            const qint64 now = clock.nsecsElapsed();
+            const qsizetype n = comm.InputBytes().size();
+            if (running) d->arrivals.insert(d->arrivals.end(), size_t(n), now);
+        });
+    }
+    if (a.setPortOpen(true) != MSComm::NoError || b.setPortOpen(true) != MSComm::NoError) {
+        std::printf("the ends would not open\n");
+        return;
+    }
+    const qint64 cpu0 = processCpuNs(lab.processId());
+    const qint64 wakeUps0 = processWakeUps(lab.processId());
+    const qint64 start = clock.nsecsElapsed();
+    keepFull(a);
+    keepFull(b);
+    testsupport::settle(seconds * 1000);
+    running = false;
+    const double elapsed = double(clock.nsecsElapsed() - start) / 1e9;
+    const qint64 cpu = processCpuNs(lab.processId()) - cpu0;
+    const qint64 wakeUps = processWakeUps(lab.processId()) - wakeUps0;
+    std::printf(
+        "Lab line, null-modem cable, %d bauds 8N1 both ways for %.1f s (bit %.1f us, "
+        "frame %.1f us)\n",
+        kSpeed, elapsed, kBitNs / 1e3, kFrameNs / 1e3);
+    report(ab, elapsed);
+    report(ba, elapsed);
+    std::printf(
+        "daemon processor time: %.3f s, %.2f %% of one core; %.0f wake-ups a second, "
+        "%.1f us each\n",
+        cpu / 1e9, 100.0 * double(cpu) / 1e9 / elapsed, double(wakeUps) / elapsed,
+        double(cpu) / 1e3 / double(qMax<qint64>(wakeUps, 1)));
+    a.setOutBufferCount(0);
+    b.setOutBufferCount(0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int seconds = argc > 1 ? QByteArray(argv[1]).toInt() : 30;
+    run(seconds);
+    return 0;
+}

@@ -1,0 +1,61 @@
+#pragma once
+// The messages between the lab's line daemon and the programs plugged into its ends. Each message
+// is one datagram of a sequenced-packet local socket: a type byte, a 64-bit little-endian value
+// and, for some types, bytes.
+//
+// A client plugs in with Attach (the end's name, its settings and outputs); the daemon answers
+// Attached with the end's input lines, or Refused with the serial control's opening error. From
+// then on the client sends its commands and the daemon sends what happens at that end. A client
+// that has not attached may send Ring naming an end: the lab rings whoever that end's line
+// reaches, as an incoming call would.
+
+#include <QByteArray>
+#include <optional>
+
+namespace labline::wire {
+
+enum class Type : quint8 {
+    // Client to daemon.
+    Attach = 1,    // data: "end\nsettings"; value: handshake | kDtrOn | kRtsOn
+    SetDtr = 2,    // value: 0 or 1
+    SetRts = 3,    // value: 0 or 1
+    SetBreak = 4,  // value: 0 or 1
+    SetHandshake = 5,
+    Write = 6,          // data: the bytes
+    SendImmediate = 7,  // value: the code, sent ahead of the queue (Xon, Xoff)
+    Discard = 8,        // drops what has not started leaving
+    Ring = 9,           // rings the end(s) receiving this end's TxD; unattached, data: the end
+    // Daemon to client.
+    Attached = 64,    // value: input lines
+    Refused = 65,     // value: the opening error
+    Received = 66,    // data: codes received intact, in order
+    Errored = 67,     // value: a code received with errors; the LineError messages come first
+    LineError = 68,   // value: 1001, 1004 or 1009
+    Modem = 69,       // value: the event (3 to 6) | input lines << 16
+    TxProgress = 70,  // value: bytes gone from the transmit queue since attaching
+};
+
+// Flags of Attach's value, above the handshake number.
+inline constexpr qint64 kDtrOn = 1 << 4;
+inline constexpr qint64 kRtsOn = 1 << 5;
+
+// Input lines as carried by Attached and Modem.
+enum InputLine : int { kCts = 1, kDsr = 2, kDcd = 4, kRi = 8 };
+
+// The most bytes one Write or Received carries.
+inline constexpr int kMaxData = 4096;
+// Header size: type and value.
+inline constexpr int kHeaderSize = 9;
+
+struct Message {
+    Type type = Type::Write;
+    qint64 value = 0;
+    QByteArray data;
+    bool operator==(const Message&) const = default;
+};
+
+QByteArray encode(const Message& message);
+// Nothing for a datagram too short to hold a header.
+std::optional<Message> decode(const QByteArray& datagram);
+
+}  // namespace labline::wire

@@ -1,0 +1,89 @@
+#include "support/labline.h"
+
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#include <csignal>
+#endif
+
+#include <QDir>
+#include <QFile>
+
+#include "serial/labline/localsocket.h"
+#include "support/wait.h"
+
+namespace testsupport {
+
+LabLine::LabLine(const Options& options, int timeoutMs) {
+    if (!dir_.isValid()) {
+        error_ = QStringLiteral("no temporary folder: ") + dir_.errorString();
+        return;
+    }
+    QStringList args{QStringLiteral("--folder"), dir_.filePath(QStringLiteral("line"))};
+    if (!options.capture.isEmpty()) args << QStringLiteral("--capture") << options.capture;
+    if (options.noise > 0) args << QStringLiteral("--noise") << QString::number(options.noise);
+    for (auto it = options.ptys.begin(); it != options.ptys.end(); ++it)
+        args << QStringLiteral("--pty") << it.key() + '=' + dir_.filePath(it.value());
+    daemon_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+#ifdef Q_OS_LINUX
+    // A test that crashes or is killed by its time-out takes its line with it.
+    daemon_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+#endif
+    daemon_.start(QStringLiteral(SERLINQ_LAB_LINE), args);
+    if (!daemon_.waitForStarted(timeoutMs)) {
+        error_ = QStringLiteral("the lab line did not start: ") + daemon_.errorString();
+        return;
+    }
+    QByteArray said;
+    waitFor(
+        [&] {
+            said += daemon_.readAllStandardOutput();
+            return said.contains("ready") || daemon_.state() == QProcess::NotRunning;
+        },
+        timeoutMs);
+    ready_ = said.contains("ready") && daemon_.state() == QProcess::Running;
+    if (!ready_) error_ = QStringLiteral("the lab line did not get ready");
+}
+
+LabLine::~LabLine() {
+    stop();
+}
+
+QString LabLine::end(const QString& name) const {
+    return QStringLiteral("lab:%1/%2").arg(dir_.filePath(QStringLiteral("line")), name);
+}
+
+bool LabLine::ring(const QString& from) const {
+    using namespace labline;
+    const int fd = local::connectTo(dir_.filePath(QStringLiteral("line/socket")));
+    if (fd < 0) return false;
+    const bool sent = local::send(fd, wire::Message{wire::Type::Ring, 0, from.toUtf8()}) ==
+                      local::SendResult::Sent;
+    local::closeFd(fd);
+    return sent;
+}
+
+bool LabLine::writePortMap(const QMap<int, QString>& devices) const {
+    QMap<int, QString> map;
+    for (int port = 1; port <= 4; ++port) map[port] = QStringLiteral("lab:line/com%1").arg(port);
+    for (auto it = devices.begin(); it != devices.end(); ++it) map[it.key()] = it.value();
+    QFile file(dir_.filePath(QStringLiteral("ports.232")));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    for (auto it = map.begin(); it != map.end(); ++it) {
+        file.write(QStringLiteral("Com%1=%2\n").arg(it.key()).arg(it.value()).toUtf8());
+    }
+    return file.flush();
+}
+
+void LabLine::stop() {
+    if (daemon_.state() == QProcess::NotRunning) return;
+    daemon_.terminate();
+    if (!daemon_.waitForFinished(3000)) kill();
+}
+
+void LabLine::kill() {
+    if (daemon_.state() == QProcess::NotRunning) return;
+    daemon_.kill();
+    daemon_.waitForFinished(3000);
+}
+
+}  // namespace testsupport

@@ -1,0 +1,381 @@
+#include "labdaemon.h"
+
+#include <sys/stat.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <cstdio>
+#include <ctime>
+
+#include "ptyend.h"
+#include "serial/labline/localsocket.h"
+#include "serial/mscomm.h"
+
+using namespace labline;
+namespace local = labline::local;
+using wire::Message;
+using wire::Type;
+
+namespace lablined {
+
+namespace {
+
+// The lab's wiring: a loopback plug, a null-modem cable, a straight cable to the emulator's end.
+void wireLab(Line& line) {
+    line.plugLoopback(QStringLiteral("com1"));
+    line.cableNullModem(QStringLiteral("com2"), QStringLiteral("com3"));
+    line.cableStraight(QStringLiteral("com4"), QStringLiteral("com4-peer"));
+}
+
+qint64 monotonicNanos() {
+    timespec ts{};
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return qint64(ts.tv_sec) * kNanosPerSecond + ts.tv_nsec;
+}
+
+qint64 inputBits(const InputLines& in) {
+    return (in.cts ? wire::kCts : 0) | (in.dsr ? wire::kDsr : 0) | (in.dcd ? wire::kDcd : 0) |
+           (in.ri ? wire::kRi : 0);
+}
+
+bool makePrivateFolder(const QString& folder, QString* error) {
+    const QByteArray path = QFile::encodeName(folder);
+    if (!QDir().mkpath(folder) || ::chmod(path.constData(), S_IRWXU) != 0) {
+        *error = QStringLiteral("%1: cannot make the lab's folder").arg(folder);
+        return false;
+    }
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0 || st.st_uid != ::getuid()) {
+        *error = QStringLiteral("%1: the folder belongs to another user").arg(folder);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+LabDaemon::LabDaemon() {
+    wireLab(line_);
+}
+
+LabDaemon::~LabDaemon() {
+    stop();
+}
+
+QString LabDaemon::socketPath(const QString& folder) {
+    return QDir(folder).filePath(QStringLiteral("socket"));
+}
+
+bool LabDaemon::start(const Options& options, QString* error) {
+    folder_ = options.folder;
+    if (!makePrivateFolder(folder_, error)) return false;
+    if (options.noisePerMillion > 0) line_.setNoise(options.noisePerMillion, quint64(::getpid()));
+    if (!options.capture.isEmpty() && !startCapture(options.capture, error)) return false;
+    origin_ = monotonicNanos();
+    timer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    // The socket appears under its name only once it listens, so that a client finding it can
+    // connect.
+    const QString pending = socketPath(folder_) + QStringLiteral(".new");
+    listener_ = local::listenAt(pending, error);
+    if (timer_ < 0 || listener_ < 0) return false;
+    if (::rename(QFile::encodeName(pending).constData(),
+                 QFile::encodeName(socketPath(folder_)).constData()) != 0) {
+        *error = QStringLiteral("%1: cannot name the socket").arg(socketPath(folder_));
+        return false;
+    }
+    timerNotifier_ = std::make_unique<QSocketNotifier>(timer_, QSocketNotifier::Read);
+    connect(timerNotifier_.get(), &QSocketNotifier::activated, this, [this] {
+        quint64 expirations = 0;
+        [[maybe_unused]] const ssize_t n = ::read(timer_, &expirations, sizeof expirations);
+        run();
+    });
+    listenNotifier_ = std::make_unique<QSocketNotifier>(listener_, QSocketNotifier::Read);
+    connect(listenNotifier_.get(), &QSocketNotifier::activated, this, [this] { acceptClients(); });
+    return startPtys(options.ptys, error);
+}
+
+bool LabDaemon::startCapture(const QString& path, QString* error) {
+    captureFile_.setFileName(path);
+    if (!captureFile_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        *error = QStringLiteral("%1: %2").arg(path, captureFile_.errorString());
+        return false;
+    }
+    vcd_ = std::make_unique<VcdWriter>(&captureFile_, line_.ends());
+    line_.setProbe(vcd_->probe());
+    return true;
+}
+
+bool LabDaemon::startPtys(const QMap<QString, QString>& ptys, QString* error) {
+    for (auto it = ptys.begin(); it != ptys.end(); ++it) {
+        if (!line_.ends().contains(it.key())) {
+            *error = QStringLiteral("%1: no such end on the lab's line").arg(it.key());
+            return false;
+        }
+        auto pty = std::make_unique<PtyEnd>(it.key(), it.value());
+        if (!pty->start(error)) return false;
+        PtyEnd* raw = pty.get();
+        connect(raw, &PtyEnd::settingsChanged, this, [this, raw](const Format& f) {
+            line_.setFormat(now(), raw->end(), f);
+            run();
+        });
+        connect(raw, &PtyEnd::written, this, [this, raw](const QByteArray& bytes) {
+            line_.write(now(), raw->end(), bytes);
+            run();
+        });
+        line_.open(now(), raw->end(), raw->format(), Handshake::None, true, true);
+        ptys_.push_back(std::move(pty));
+    }
+    run();
+    return true;
+}
+
+void LabDaemon::stop() {
+    for (auto& c : clients_) local::closeFd(c->fd);
+    clients_.clear();
+    ptys_.clear();
+    listenNotifier_.reset();
+    timerNotifier_.reset();
+    if (listener_ >= 0) {
+        local::closeFd(listener_);
+        QFile::remove(socketPath(folder_));
+        listener_ = -1;
+    }
+    local::closeFd(timer_);
+    timer_ = -1;
+    if (captureFile_.isOpen()) {
+        line_.advance(now());
+        captureFile_.close();
+    }
+}
+
+// ---- Clients ---------------------------------------------------------------------------------
+
+void LabDaemon::acceptClients() {
+    for (int fd = local::acceptFrom(listener_); fd >= 0; fd = local::acceptFrom(listener_)) {
+        if (!local::peerIsSameUser(fd)) {
+            local::closeFd(fd);
+            continue;
+        }
+        auto client = std::make_unique<Client>();
+        client->fd = fd;
+        Client* raw = client.get();
+        client->readable = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+        connect(raw->readable.get(), &QSocketNotifier::activated, this,
+                [this, raw] { readClient(raw); });
+        client->writable = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
+        client->writable->setEnabled(false);
+        connect(raw->writable.get(), &QSocketNotifier::activated, this,
+                [this, raw] { flushOutbox(raw); });
+        clients_.push_back(std::move(client));
+    }
+}
+
+void LabDaemon::readClient(Client* client) {
+    QByteArray datagram;
+    for (;;) {
+        const local::ReceiveResult r = local::receive(client->fd, &datagram);
+        if (r == local::ReceiveResult::Nothing) break;
+        const std::optional<Message> m =
+            r == local::ReceiveResult::Message ? wire::decode(datagram) : std::nullopt;
+        if (!m) {
+            drop(client);
+            return;
+        }
+        handle(client, *m);
+        if (client->fd < 0) {
+            drop(client);
+            return;
+        }
+    }
+    run();
+}
+
+void LabDaemon::handle(Client* client, const Message& m) {
+    if (client->end.isEmpty()) {
+        if (m.type == Type::Attach) {
+            attach(client, m);
+        } else if (m.type == Type::Ring) {
+            line_.ring(now(), QString::fromUtf8(m.data));
+        } else {
+            local::closeFd(std::exchange(client->fd, -1));
+        }
+        return;
+    }
+    const Nanos t = now();
+    const QString& end = client->end;
+    switch (m.type) {
+        case Type::SetDtr:
+            line_.setDtr(t, end, m.value != 0);
+            break;
+        case Type::SetRts:
+            line_.setRts(t, end, m.value != 0);
+            break;
+        case Type::SetBreak:
+            line_.setBreak(t, end, m.value != 0);
+            break;
+        case Type::SetHandshake:
+            line_.setHandshake(t, end, Handshake(m.value & 3));
+            break;
+        case Type::Write:
+            line_.write(t, end, m.data);
+            break;
+        case Type::SendImmediate:
+            line_.sendImmediate(t, end, int(m.value));
+            break;
+        case Type::Discard:
+            line_.discardTx(t, end);
+            break;
+        case Type::Ring:
+            line_.ring(t, end);
+            break;
+        default:
+            break;
+    }
+}
+
+void LabDaemon::attach(Client* client, const Message& m) {
+    const QList<QByteArray> fields = m.data.split('\n');
+    const QString end = QString::fromUtf8(fields.value(0));
+    const std::optional<Format> format = parseSettings(QString::fromUtf8(fields.value(1)));
+    int refusal = MSComm::NoError;
+    if (!line_.ends().contains(end)) {
+        refusal = MSComm::comPortInvalid;
+    } else if (endTaken(end)) {
+        refusal = MSComm::comPortAlreadyOpen;
+    } else if (!format) {
+        refusal = MSComm::comSetCommStateFailed;
+    }
+    if (refusal != MSComm::NoError) {
+        local::send(client->fd, Message{Type::Refused, refusal, {}});
+        local::closeFd(std::exchange(client->fd, -1));
+        return;
+    }
+    line_.open(now(), end, *format, Handshake(m.value & 3), m.value & wire::kDtrOn,
+               m.value & wire::kRtsOn);
+    client->end = end;
+    // The lines as they are at the opening are its starting point, not changes.
+    run(end);
+    sendTo(end, Message{Type::Attached, inputBits(line_.inputs(end)), {}});
+}
+
+bool LabDaemon::endTaken(const QString& end) const {
+    for (const auto& c : clients_) {
+        if (c->end == end && c->fd >= 0) return true;
+    }
+    for (const auto& p : ptys_) {
+        if (p->end() == end) return true;
+    }
+    return false;
+}
+
+LabDaemon::Client* LabDaemon::clientAt(const QString& end) {
+    for (auto& c : clients_) {
+        if (c->end == end && c->fd >= 0) return c.get();
+    }
+    return nullptr;
+}
+
+void LabDaemon::drop(Client* client) {
+    local::closeFd(std::exchange(client->fd, -1));
+    client->readable->setEnabled(false);
+    client->writable->setEnabled(false);
+    if (!client->end.isEmpty()) line_.close(now(), std::exchange(client->end, QString()));
+    // The client's notifier may be the one whose signal runs: it goes from the event loop.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            std::erase_if(clients_, [](const std::unique_ptr<Client>& c) { return c->fd < 0; });
+        },
+        Qt::QueuedConnection);
+    run();
+}
+
+void LabDaemon::flushOutbox(Client* client) {
+    while (!client->outbox.isEmpty()) {
+        const local::SendResult r = local::send(client->fd, client->outbox.constFirst());
+        if (r == local::SendResult::WouldBlock) return;
+        client->outbox.removeFirst();
+        if (r == local::SendResult::Broken) {
+            client->outbox.clear();
+            break;
+        }
+    }
+    client->writable->setEnabled(false);
+}
+
+// ---- The line on the clock -------------------------------------------------------------------
+
+Nanos LabDaemon::now() const {
+    return monotonicNanos() - origin_;
+}
+
+void LabDaemon::run(const QString& quietEnd) {
+    dispatch(line_.advance(now()), quietEnd);
+    armTimer();
+}
+
+void LabDaemon::dispatch(const QList<Event>& events, const QString& quietEnd) {
+    QMap<QString, QByteArray> received;  // intact codes not handed out yet, per end
+    auto flush = [&](const QString& end) {
+        QByteArray codes = received.take(end);
+        for (qsizetype i = 0; i < codes.size(); i += wire::kMaxData)
+            sendTo(end, Message{Type::Received, 0, codes.mid(i, wire::kMaxData)});
+    };
+    for (const Event& e : events) {
+        if (e.kind == Event::Kind::Received && !e.framingError && !e.parityError) {
+            received[e.end].append(char(e.value));
+            continue;
+        }
+        flush(e.end);
+        switch (e.kind) {
+            case Event::Kind::Received:
+                sendTo(e.end, Message{Type::Errored, e.value, {}});
+                break;
+            case Event::Kind::LineError:
+                sendTo(e.end, Message{Type::LineError, e.value, {}});
+                break;
+            case Event::Kind::TxProgress:
+                sendTo(e.end, Message{Type::TxProgress, e.value, {}});
+                break;
+            case Event::Kind::Modem:
+                if (e.end != quietEnd)
+                    sendTo(
+                        e.end,
+                        Message{Type::Modem, e.value | inputBits(line_.inputs(e.end)) << 16, {}});
+                break;
+        }
+    }
+    for (const QString& end : received.keys()) flush(end);
+}
+
+void LabDaemon::sendTo(const QString& end, const Message& m) {
+    for (auto& p : ptys_) {
+        if (p->end() != end) continue;
+        if (m.type == Type::Received) p->deliver(m.data);
+        if (m.type == Type::Errored) p->deliver(QByteArray(1, char(m.value)));
+        return;
+    }
+    Client* client = clientAt(end);
+    if (!client) return;
+    const QByteArray datagram = wire::encode(m);
+    if (client->outbox.isEmpty() &&
+        local::send(client->fd, datagram) != local::SendResult::WouldBlock)
+        return;
+    client->outbox.append(datagram);
+    client->writable->setEnabled(true);
+}
+
+void LabDaemon::armTimer() {
+    if (timer_ < 0) return;
+    itimerspec spec{};
+    if (const std::optional<Nanos> due = line_.nextWakeUp()) {
+        // Zero would disarm the timer: a time already past is one nanosecond after the origin.
+        const qint64 at = qMax<qint64>(origin_ + *due, 1);
+        spec.it_value.tv_sec = at / kNanosPerSecond;
+        spec.it_value.tv_nsec = at % kNanosPerSecond;
+    }
+    ::timerfd_settime(timer_, TFD_TIMER_ABSTIME, &spec, nullptr);
+}
+
+}  // namespace lablined

@@ -1,0 +1,82 @@
+#pragma once
+// The lab's line daemon: one simulated line with the lab's wiring, reached by the programs
+// plugged into its ends through a local socket in a folder private to the user who started it.
+// It runs the line on the real clock: commands are timed when they arrive, and one timer wakes
+// the line when its next event is due.
+
+#include <QFile>
+#include <QMap>
+#include <QObject>
+#include <QSocketNotifier>
+#include <memory>
+#include <vector>
+
+#include "serial/labline/line.h"
+#include "serial/labline/protocol.h"
+#include "serial/labline/vcdwriter.h"
+
+namespace lablined {
+
+class PtyEnd;
+
+struct Options {
+    QString folder;               // the private folder; the socket is "socket" inside it
+    quint32 noisePerMillion = 0;  // bit errors per million bits sampled
+    QString capture;              // a VCD file, or nothing
+    QMap<QString, QString> ptys;  // end -> path of the link to its pseudo-terminal
+};
+
+class LabDaemon : public QObject {
+    Q_OBJECT
+public:
+    LabDaemon();
+    ~LabDaemon() override;
+
+    // Wires the line, makes the folder and starts listening; false with `error` set.
+    bool start(const Options& options, QString* error);
+    // Closes every connection and removes the socket.
+    void stop();
+
+    static QString socketPath(const QString& folder);
+
+private:
+    struct Client {
+        int fd = -1;
+        QString end;  // empty until attached
+        std::unique_ptr<QSocketNotifier> readable;
+        std::unique_ptr<QSocketNotifier> writable;
+        QList<QByteArray> outbox;  // datagrams the socket could not take yet
+    };
+
+    bool startCapture(const QString& path, QString* error);
+    bool startPtys(const QMap<QString, QString>& ptys, QString* error);
+    void acceptClients();
+    void readClient(Client* client);
+    void handle(Client* client, const labline::wire::Message& m);
+    void attach(Client* client, const labline::wire::Message& m);
+    void drop(Client* client);
+    void flushOutbox(Client* client);
+    bool endTaken(const QString& end) const;
+    Client* clientAt(const QString& end);
+
+    labline::Nanos now() const;
+    // Runs the line to now, hands out what happened and sets the timer to the next wake-up.
+    void run(const QString& quietEnd = {});
+    void dispatch(const QList<labline::Event>& events, const QString& quietEnd);
+    void sendTo(const QString& end, const labline::wire::Message& m);
+    void armTimer();
+
+    labline::Line line_;
+    qint64 origin_ = 0;  // the monotonic clock's reading at line time 0
+    int listener_ = -1;
+    int timer_ = -1;
+    std::unique_ptr<QSocketNotifier> listenNotifier_;
+    std::unique_ptr<QSocketNotifier> timerNotifier_;
+    std::vector<std::unique_ptr<Client>> clients_;
+    std::vector<std::unique_ptr<PtyEnd>> ptys_;
+    QFile captureFile_;
+    std::unique_ptr<labline::VcdWriter> vcd_;
+    QString folder_;
+};
+
+}  // namespace lablined
