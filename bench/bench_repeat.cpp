@@ -1,6 +1,7 @@
 // The repeated emission against a far end that reads at the line's pace: how much of the line
 // it keeps busy (characters read / (speed / frame bits x time)), the longest time the reader
-// found nothing to read, and the process's resident memory at the start and at the end.
+// found nothing to read, and the process's resident memory at the start and at the end; over a
+// socat cable read at a paced rate, then on the lab's simulated line.
 //   bench_repeat [SECONDS]   (30 by default, at 9600 and at 28800 bauds)
 #include <QApplication>
 #include <QElapsedTimer>
@@ -13,6 +14,7 @@
 #include <unistd.h>
 
 #include "core/appstate.h"
+#include "serial/mscomm.h"
 #include "support/appfixture.h"
 #include "support/modal.h"
 #include "support/wait.h"
@@ -104,6 +106,54 @@ void measure(const char* speed, int frameBits, int seconds) {
         memoryEnd - memoryStart);
 }
 
+// The same on the lab's simulated line, whose far end receives at the line's true pace: the
+// longest silence between two characters, and how soon the line falls silent after Annuler.
+void measureOnTheLab(const char* speed, int frameBits, int seconds) {
+    AppFixture fx(AppFixture::Ports::Lab);
+    if (!fx.isReady()) {
+        std::printf("lab line: not started (%s)\n", qPrintable(fx.errorString()));
+        return;
+    }
+    LinkRecord& c = fx.state.LinkConfig;
+    linkconfig::setSpeed(c, speed);
+    linkconfig::setParityByLetter(c, "N");
+    linkconfig::setDataBits(c, 8);
+    MSComm far;
+    far.setPortMapDirectory(fx.folder());
+    far.setCommPort(3);
+    far.setSettings(linkconfig::portSettings(c));
+    far.setRThreshold(1);
+    QElapsedTimer clock;
+    qint64 received = 0, last = -1, longestSilence = 0;
+    QObject::connect(&far, &MSComm::OnComm, &far, [&] {
+        if (far.CommEvent() != serial::comEvReceive) return;
+        received += far.InputBytes().size();
+        const qint64 now = clock.nsecsElapsed();
+        if (last >= 0 && clock.elapsed() > 1000) longestSilence = qMax(longestSilence, now - last);
+        last = now;
+    });
+    far.setPortOpen(true);
+    onModals({typeAndEnter("55")});
+    clock.start();
+    fx.menu().Identique_Click();
+    settle(1000);
+    const qint64 start = received;
+    const qint64 t0 = clock.elapsed();
+    settle(seconds * 1000);
+    const qint64 elapsedMs = clock.elapsed() - t0;
+    const qint64 read = received - start;
+    const qint64 cancelledAt = clock.nsecsElapsed();
+    fx.get<FEmiRecep>().Annuler->click();
+    settle(500);
+    const qint64 cps = QByteArray(speed).toLongLong() / frameBits;
+    const double frameMs = 1000.0 * frameBits / QByteArray(speed).toDouble();
+    std::printf(
+        "%6s bauds 8N1 on the lab line, %d s: utilisation %.2f %%, longest silence %.2f ms "
+        "(one frame: %.2f ms), last character %.2f ms after Annuler\n",
+        speed, seconds, 100.0 * double(read) / (double(cps) * elapsedMs / 1000.0),
+        double(longestSilence) / 1e6, frameMs, double(last - cancelledAt) / 1e6);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -112,5 +162,7 @@ int main(int argc, char* argv[]) {
     const int seconds = argc > 1 ? std::max(1, atoi(argv[1])) : 30;
     measure("9600", 10, seconds);
     measure("28800", 10, seconds);
+    measureOnTheLab("9600", 10, seconds);
+    measureOnTheLab("28800", 10, seconds);
     return 0;
 }
