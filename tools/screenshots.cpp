@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,6 +22,7 @@
 #include "core/appstate.h"
 #include "core/codepage.h"
 #include "serial/mscomm.h"
+#include "support/labline.h"
 #include "support/virtualcable.h"
 #include "ui/hardware/bitframe.h"
 #include "ui/hardware/ftest.h"
@@ -199,6 +201,35 @@ void receptionShots(Forms& forms, const QString& out) {
     state.LinkConfig = linkconfig::defaults(state.LinkConfig.AccessCode);
 }
 
+// Two computers on the lab's simulated line set to different speeds: this one receives a string at
+// 9600 bauds, the other sends at 4800; the framing errors' message.
+void labShots(Forms& forms, const QString& out) {
+    testsupport::LabLine lab;
+    if (!lab.isReady() || !lab.writePortMap()) return;
+    forms.serial().setPortMapDirectory(lab.folder());
+    MSComm other;
+    other.setPortMapDirectory(lab.folder());
+    other.setCommPort(3);
+    other.setSettings(QStringLiteral("4800,E,7,1"));
+    other.setPortOpen(true);
+    FEmiRecep& terminal = forms.get<FEmiRecep>();
+    forms.get<FMenu>().RecepChaine_Click();
+    bool shown = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box || shown) return;
+        shown = true;
+        settle(200);
+        save(box, out, "lab-speeds-differ");
+        static_cast<QDialog*>(box)->accept();
+    });
+    watch.start(50);
+    other.setOutput(QStringLiteral("Bonjour"));
+    settleUntil([&] { return shown && !terminal.isVisible(); });
+    forms.serial().setPortMapDirectory(forms.state().workDir);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -243,6 +274,7 @@ int main(int argc, char* argv[]) {
 
     emissionShots(forms, work.path(), out);
     receptionShots(forms, out);
+    labShots(forms, out);
     consoleShot(forms, work.path(), out);
 
     debut.showExitDialog();
