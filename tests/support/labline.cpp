@@ -1,5 +1,7 @@
 #include "support/labline.h"
 
+#include "support/portsfile.h"
+
 #ifdef Q_OS_LINUX
 #include <sys/prctl.h>
 #include <csignal>
@@ -65,13 +67,7 @@ bool LabLine::ring(const QString& from) const {
 bool LabLine::writePortMap(const QMap<int, QString>& devices) const {
     QMap<int, QString> map;
     for (int port = 1; port <= 4; ++port) map[port] = QStringLiteral("lab:line/com%1").arg(port);
-    for (auto it = devices.begin(); it != devices.end(); ++it) map[it.key()] = it.value();
-    QFile file(dir_.filePath(QStringLiteral("ports.232")));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    for (auto it = map.begin(); it != map.end(); ++it) {
-        file.write(QStringLiteral("Com%1=%2\n").arg(it.key()).arg(it.value()).toUtf8());
-    }
-    return file.flush();
+    return writePortsFile(folder(), map, devices);
 }
 
 void LabLine::stop() {

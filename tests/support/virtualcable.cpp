@@ -1,5 +1,7 @@
 #include "support/virtualcable.h"
 
+#include "support/portsfile.h"
+
 #ifdef Q_OS_LINUX
 #include <sys/prctl.h>
 #include <csignal>
@@ -84,14 +86,8 @@ QString VirtualCable::absentDevice() const {
 }
 
 bool VirtualCable::writePortMap(const QMap<int, QString>& devices) const {
-    QMap<int, QString> map{{1, endA()}, {2, endB()}, {3, absentDevice()}, {4, absentDevice()}};
-    for (auto it = devices.begin(); it != devices.end(); ++it) map[it.key()] = it.value();
-    QFile file(dir_.filePath(QStringLiteral("ports.232")));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    for (auto it = map.begin(); it != map.end(); ++it) {
-        file.write(QStringLiteral("Com%1=%2\n").arg(it.key()).arg(it.value()).toUtf8());
-    }
-    return file.flush();
+    return writePortsFile(
+        folder(), {{1, endA()}, {2, endB()}, {3, absentDevice()}, {4, absentDevice()}}, devices);
 }
 
 void VirtualCable::unplug() {
