@@ -368,14 +368,14 @@ void LabDaemon::sendTo(const QString& end, const Message& m) {
 
 void LabDaemon::armTimer() {
     if (timer_ < 0) return;
-    itimerspec spec{};
+    itimerspec wakeUp{};
     if (const std::optional<Nanos> due = line_.nextWakeUp()) {
         // Zero would disarm the timer: a time already past is one nanosecond after the origin.
         const qint64 at = qMax<qint64>(origin_ + *due, 1);
-        spec.it_value.tv_sec = at / kNanosPerSecond;
-        spec.it_value.tv_nsec = at % kNanosPerSecond;
+        wakeUp.it_value.tv_sec = at / kNanosPerSecond;
+        wakeUp.it_value.tv_nsec = at % kNanosPerSecond;
     }
-    ::timerfd_settime(timer_, TFD_TIMER_ABSTIME, &spec, nullptr);
+    ::timerfd_settime(timer_, TFD_TIMER_ABSTIME, &wakeUp, nullptr);
 }
 
 }  // namespace lablined
