@@ -59,11 +59,9 @@ bool FEmiRecep::askCode(const Prompt& prompt, int AppState::*modeFlag,
     const int maxCode = linkconfig::maxCodeValue(state_.LinkConfig);
     std::optional<int> code;
     auto eachPrompt = [&] {
-        if (modeFlag) state_.*modeFlag = 1;
-        if (modeFlag) {
-            Suivant->hide();
-            Annuler->hide();
-        }
+        state_.*modeFlag = 1;
+        Suivant->hide();
+        Annuler->hide();
     };
     const auto entered = askUntilAccepted(prompt, eachPrompt, [&](const QString& text) {
         code = judge(text, maxCode);
@@ -231,6 +229,7 @@ void FEmiRecep::Identique() {
     HandleCommEvent();
     if (s.CommError != 0) return;  // the error has ended the mode: nothing keeps sending
     repeating_ = true;
+    repeatQueueTarget_ = repeatedQueueTarget();
     Tempo->start();
 }
 
@@ -243,7 +242,7 @@ int FEmiRecep::repeatedQueueTarget() const {
 
 void FEmiRecep::Tempo_Timer() {
     if (!MSComm1->PortOpen()) return;
-    const int missing = repeatedQueueTarget() - MSComm1->OutBufferCount();
+    const int missing = repeatQueueTarget_ - MSComm1->OutBufferCount();
     if (missing <= 0) return;
     MSComm1->setOutputBytes(QByteArray(missing, char(state_.CurrentCode)));
     HandleCommEvent();  // a line error stops the timer and ends the mode

@@ -173,6 +173,8 @@ private:
     bool reportingError_ = false;
     // True while the repeated emission runs (or is paused by a printout).
     bool repeating_ = false;
+    // Characters the repeated emission keeps queued, set when it starts.
+    int repeatQueueTarget_ = 0;
     // The status line was shown only for a notice, and goes when the notice goes.
     bool noticeOnly_ = false;
 };
