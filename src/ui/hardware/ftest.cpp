@@ -36,14 +36,6 @@ constexpr int kRowTop = 420;
 constexpr int kRowPitch = 495;
 constexpr int kRowHeight = 375;
 
-QGroupBox* addGroup(QWidget* parent, const QString& name, const QString& caption, int left, int top,
-                    int width, int height) {
-    auto* group = new QGroupBox(caption, parent);
-    group->setObjectName(name);
-    placeTw(group, left, top, width, height);
-    return group;
-}
-
 QLineEdit* addBox(QWidget* parent, const QString& name, const QString& tip, int left, int top,
                   int width, int height) {
     auto* box = new QLineEdit(parent);

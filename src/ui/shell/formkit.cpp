@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPainter>
@@ -216,6 +217,15 @@ QPushButton* addButton(QWidget* parent, const QString& objectName, const QString
         button->setAccessibleDescription(tip);
     }
     return button;
+}
+
+QGroupBox* addGroup(QWidget* parent, const QString& objectName, const QString& caption, int left,
+                    int top, int width, int height, const QString& tip) {
+    auto* group = new QGroupBox(caption, parent);
+    group->setObjectName(objectName);
+    placeTw(group, left, top, width, height);
+    if (!tip.isEmpty()) group->setToolTip(tip);
+    return group;
 }
 
 QLabel* addLabel(QWidget* parent, const QString& objectName, const QString& text, int left, int top,

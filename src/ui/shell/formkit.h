@@ -11,6 +11,7 @@
 class QComboBox;
 class QDialog;
 class QFrame;
+class QGroupBox;
 class QLabel;
 class QPushButton;
 class QTextEdit;
@@ -87,6 +88,10 @@ QLabel* addLabel(QWidget* parent, const QString& objectName, const QString& text
 // given, names it for the keyboard (its buddy) and for screen readers.
 QComboBox* addList(QWidget* parent, const QString& objectName, int left, int top, int width,
                    int height, const QString& tip, QLabel* label = nullptr);
+
+// A frame with a caption (none when empty), placed in twips, with its tooltip.
+QGroupBox* addGroup(QWidget* parent, const QString& objectName, const QString& caption, int left,
+                    int top, int width, int height, const QString& tip = QString());
 
 // A borderless frame, placed in twips.
 QFrame* addFrame(QWidget* parent, const QString& objectName, int left, int top, int width,

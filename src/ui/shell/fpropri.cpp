@@ -30,10 +30,7 @@ FPropri::FPropri(Forms& forms, QWidget* parent)
     setUpWindow(this, "FPropri", "Propriétés du port Série", Border::ToolWindow, 6270, 4185);
     setModal(false);
 
-    Frame2 = new QGroupBox("Protocole", this);
-    Frame2->setObjectName("Frame2");
-    placeTw(Frame2, 240, 120, 3015, 1815);
-    Frame2->setToolTip("Choisir un protocole");
+    Frame2 = addGroup(this, "Frame2", "Protocole", 240, 120, 3015, 1815, "Choisir un protocole");
     protocolGroup_ = new QButtonGroup(this);
     const char* protocols[4] = {"Aucun", "Xon-Xoff", "RTS-CTS", "RTS-CTS et  Xon-Xoff"};
     for (int i = 0; i < 4; ++i) {
@@ -49,10 +46,8 @@ FPropri::FPropri(Forms& forms, QWidget* parent)
         "Détermine si la ligne DTR doit être activée durant les communications en mode émission "
         "et réception simultanées");
 
-    Frame1 = new QGroupBox("Caractéristiques du mot", this);
-    Frame1->setObjectName("Frame1");
-    placeTw(Frame1, 240, 2040, 3015, 1935);
-    Frame1->setToolTip("Choisir le format du mot");
+    Frame1 = addGroup(this, "Frame1", "Caractéristiques du mot", 240, 2040, 3015, 1935,
+                      "Choisir le format du mot");
     Label1 = addLabel(Frame1, "Label1", "Bits de données:", 120, 360, 1215, 255);
     DataBits = addList(Frame1, "DataBits", 1440, 360, 1335, 315,
                        "Choisir le nombre de bits de données", Label1);

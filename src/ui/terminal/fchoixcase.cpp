@@ -35,19 +35,15 @@ FChoixCase::FChoixCase(Forms& forms, QWidget* parent)
                 3300);
     setModal(false);
 
-    FrameEmission = new QGroupBox("Emission", this);
-    FrameEmission->setObjectName("OptionEmission");
-    placeTw(FrameEmission, 240, 120, 4455, 1230);
-    FrameEmission->setToolTip("Choisir un mode d'émission");
+    FrameEmission = addGroup(this, "OptionEmission", "Emission", 240, 120, 4455, 1230,
+                             "Choisir un mode d'émission");
     emissionGroup_ = new QButtonGroup(this);
     OptionEmission[0] = addOption(FrameEmission, emissionGroup_, 0, "de caractères du clavier");
     OptionEmission[1] = addOption(FrameEmission, emissionGroup_, 1, "de codes décimaux");
     OptionEmission[2] = addOption(FrameEmission, emissionGroup_, 2, "de codes hexadécimaux");
 
-    FrameReception = new QGroupBox("Réception", this);
-    FrameReception->setObjectName("OptionReception");
-    placeTw(FrameReception, 240, 1470, 4455, 930);
-    FrameReception->setToolTip("Choisir un mode de réception");
+    FrameReception = addGroup(this, "OptionReception", "Réception", 240, 1470, 4455, 930,
+                              "Choisir un mode de réception");
     receptionGroup_ = new QButtonGroup(this);
     OptionReception[0] =
         addOption(FrameReception, receptionGroup_, 0, "des caractères affichables uniquement");

@@ -69,9 +69,7 @@ FEmiRecep::FEmiRecep(Forms& forms, QWidget* parent)
     grey.setColor(QPalette::Base, kLightGrey);
     TexteChaineEmission->setPalette(grey);
 
-    FrameTexteLine = new QGroupBox(this);
-    FrameTexteLine->setObjectName("FrameTexteLine");
-    placeTw(FrameTexteLine, 3000, 1800, 2415, 450);
+    FrameTexteLine = addGroup(this, "FrameTexteLine", QString(), 3000, 1800, 2415, 450);
     TextLine = new QLineEdit(FrameTexteLine);
     TextLine->setObjectName("TextLine");
     placeTw(TextLine, 60, 90, 2295, 300);
@@ -79,10 +77,8 @@ FEmiRecep::FEmiRecep(Forms& forms, QWidget* parent)
     TextLine->setPalette(grey);
     TextLine->setAccessibleName("Etat des lignes du modem");
 
-    FrameANSI = new QGroupBox("Protocole A.N.S.I.", this);
-    FrameANSI->setObjectName("FrameANSI");
-    placeTw(FrameANSI, 1680, 3615, 5535, 1590);
-    FrameANSI->setToolTip("Caractères utilisés dans le protocole ANSI");
+    FrameANSI = addGroup(this, "FrameANSI", "Protocole A.N.S.I.", 1680, 3615, 5535, 1590,
+                         "Caractères utilisés dans le protocole ANSI");
 
     BPBreak = addButton(this, "BPBreak", "Break", 7680, 1800, 615, 375,
                         "Emission d'un Break (mise de la ligne au 0 logique pendant 100ms)");
