@@ -20,7 +20,8 @@ void FEmiRecep::ImageImprimer_Click() {
 
     FPrint& page = forms_.get<FPrint>();
     page.surface().Cls();
-    page.show();
+    // The page covers the main window while the terminal is hidden.
+    forms_.showOverMenu(page);
     hide();
     s.BuildFrameBits();
     page.Chrono();
@@ -32,7 +33,7 @@ void FEmiRecep::ImageImprimer_Click() {
     page.surface().Print(kPrintTitle);
     const pageprinter::Result printed = pageprinter::printPage(page, s.workDir);
 
-    show();
+    forms_.showOverMenu(*this);
     page.hide();
     // Without a printer the page is kept as a file: say where.
     if (printed.outcome == pageprinter::Outcome::WrittenToFile)
