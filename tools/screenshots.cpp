@@ -1,5 +1,7 @@
 // Takes pictures of the program's windows for the README and for checking the layouts by eye:
 //   screenshots OUTPUT_DIR
+//   screenshots --first-emission OUTPUT_DIR   the whole screen after the first emission of each
+//                                             emission item opened from the menu
 // Run it under xvfb-run (whole-screen grabs, window frames included when a window manager runs)
 // or with QT_QPA_PLATFORM=offscreen (each window's client area only).
 
@@ -230,13 +232,51 @@ void labShots(Forms& forms, const QString& out) {
     forms.serial().setPortMapDirectory(forms.state().workDir);
 }
 
+// The whole screen after the first prompt of each emission item, the menu in front before each:
+// the terminal must be on top, with the keyboard.
+void firstEmissionShots(Forms& forms, const QString& out) {
+    testsupport::VirtualCable plug(testsupport::VirtualCable::Loopback);
+    if (!plug.isReady() || !plug.writePortMap()) return;
+    forms.serial().setPortMapDirectory(plug.folder());
+    FMenu& menu = forms.get<FMenu>();
+    menu.ShowLinkStatus();
+    const struct {
+        const char* item;
+        const char* answer;
+    } shots[] = {{"Ascii", "k"},
+                 {"Decimal", "100"},
+                 {"Hexadecimal", "3F"},
+                 {"Chaine", "Un essai"},
+                 {"Identique", "55"}};
+    for (const auto& shot : shots) {
+        forms.showMenu();
+        settle(500);
+        QTimer::singleShot(400, [&forms, answer = QString(shot.answer)] {
+            FValeur& valeur = forms.get<FValeur>();
+            if (!valeur.isVisible()) return;
+            valeur.propose(answer, 0);
+            valeur.OK_Click();
+        });
+        menu.item(shot.item)->trigger();
+        settle(800);
+        QGuiApplication::primaryScreen()->grabWindow(0).save(
+            QDir(out).filePath(QStringLiteral("first-emission-%1.png").arg(shot.item)));
+        forms.get<FEmiRecep>().Annuler_Click();
+    }
+    settle(500);
+    QGuiApplication::primaryScreen()->grabWindow(0).save(
+        QDir(out).filePath("first-emission-back-to-menu.png"));
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setFont(formkit::formFont());
     QApplication::setQuitOnLastWindowClosed(false);
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    const bool firstEmission = argc > 1 && QByteArray(argv[1]) == "--first-emission";
+    const int outArg = firstEmission ? 2 : 1;
+    const QString out = argc > outArg ? QString::fromLocal8Bit(argv[outArg]) : QDir::currentPath();
     QDir().mkpath(out);
 
     QTemporaryDir work;
@@ -245,6 +285,11 @@ int main(int argc, char* argv[]) {
     state.LinkConfig = linkconfig::defaults(accesscode::storedNoCode());
     Forms forms(state);
     forms.setProgramEnd([] {});
+    if (firstEmission) {
+        forms.loadAll();
+        firstEmissionShots(forms, out);
+        return 0;
+    }
 
     FDebut& debut = forms.create<FDebut>(60 * 60 * 1000);
     debut.start();
