@@ -26,7 +26,6 @@ FMenu::FMenu(Forms& forms, QWidget* parent)
     setObjectName("FMenu");
     setWindowTitle(QString(65, ' ') + "SERLINQ");
     setBorder(this, Border::FixedSingle);
-    setAccessibleName("Serlinq");
 
     auto* client = new QWidget(this);
     client->setObjectName("client");

@@ -239,7 +239,7 @@ void setUpWindow(QWidget* w, const QString& objectName, const QString& caption, 
     ShowLog::instance();  // every window's showing is counted from the first one
     w->setObjectName(objectName);
     w->setWindowTitle(caption);
-    w->setAccessibleName(caption.trimmed().isEmpty() ? objectName : caption.trimmed());
+    // No accessible name is forced: the window's name is then its caption, whatever it becomes.
     setBorder(w, border);
     setBackground(w, kLightGrey);
     fixClientSizeTw(w, clientWidthTw, clientHeightTw);

@@ -47,8 +47,8 @@ inline const QColor kNavy{0, 0, 128};      // the main window's status line
 enum class Border { FixedSingle, ToolWindow };
 void setBorder(QWidget* w, Border border);
 
-// What every window does first: its name (also its accessible name when it has no caption),
-// caption, border without control box, light grey background and fixed client size in twips.
+// What every window does first: its object name, caption (which assistive technologies take as
+// its name), border without control box, light grey background and fixed client size in twips.
 void setUpWindow(QWidget* w, const QString& objectName, const QString& caption, Border border,
                  int clientWidthTw, int clientHeightTw);
 
