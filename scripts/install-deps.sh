@@ -12,6 +12,8 @@ PACKAGES=(
     cups-daemon cups-client cups-core-drivers  # a private print server for the printing tests
     poppler-utils               # reads the printed pages back in the tests
     xvfb xauth                  # screenshots and headless runs
+    openbox                     # a window manager on the tests' display
+    libxcb1-dev                 # the tests read the display's stacking order and focus
     fonts-liberation2 fonts-dejavu-core
 )
 

@@ -2,9 +2,8 @@
 
 #include "core/appstate.h"
 #include "serial/mscomm.h"
-#include "ui/shell/fmenu.h"
+#include "ui/shell/fmsg.h"
 #include "ui/shell/forms.h"
-#include "ui/shell/fpropri.h"
 
 namespace porttest {
 
@@ -27,21 +26,22 @@ QString messageFor(int openingError) {
 
 void EssaiPort(Forms& forms) {
     AppState& s = forms.state();
-    FMenu& menu = forms.get<FMenu>();
     s.CommError = 0;
     MSComm& com = forms.configureSerial();
     const MSComm::Error error = com.PortOpen() ? MSComm::NoError : com.setPortOpen(true);
     if (error != MSComm::NoError) {
-        menu.setEnabled(false);
         s.CommError = 1;
         QString message = messageFor(error);
         // A malformed ports.232 line is named, so that the user can mend it.
         if (error == MSComm::comPortInvalid && !com.portProblem().isEmpty())
             message += QLatin1Char('\n') + com.portProblem();
-        if (!message.isEmpty()) forms.ShowError(message);
+        // The main window is held while the message is on screen, and comes back after it
+        // unless another window (the properties dialog) still holds it.
+        if (!message.isEmpty()) {
+            forms.holdMenu(forms.get<FMsg>());
+            forms.ShowError(message);
+        }
     }
-    // While the properties dialog is visible it keeps the main window disabled itself.
-    if (!forms.get<FPropri>().isVisible()) menu.setEnabled(true);
     if (com.PortOpen()) com.setPortOpen(false);
 }
 

@@ -49,7 +49,7 @@ void VelmoConsole::run() {
     PollStep = 0;
     AnalogOutValue = velmoxq::kAnalogOutStart;
     window_ = &forms_.create<FTest>(*this);
-    forms_.get<FMenu>().setEnabled(false);
+    forms_.holdMenu(*window_);
     window_->present();
     while (!QuitRequested) {
         Scrutation();
@@ -195,7 +195,6 @@ void VelmoConsole::timeOutExit() {
     QuitRequested = true;
     TimerReponse.stop();
     closePort();
-    forms_.get<FMenu>().setEnabled(true);
     closeWindow();
     ErreurComm();
 }
@@ -223,13 +222,14 @@ void VelmoConsole::Annuler() {
     TimerReponse.stop();
     awaiting_ = false;
     closePort();
-    forms_.get<FMenu>().setEnabled(true);
     closeWindow();
     wake();
 }
 
 void VelmoConsole::closeWindow() {
-    if (window_) window_->hide();
+    if (!window_) return;
+    window_->hide();
+    forms_.releaseMenu(*window_);
 }
 
 void VelmoConsole::requestEdgeCount(int counter) {

@@ -135,11 +135,9 @@ void FDebut::StartupSequence() {
     valeur.clearEntry();
     state_.TypedKeys.clear();
 
-    FMenu& menu = forms_.get<FMenu>();
-    menu.ShowLinkStatus();
+    forms_.get<FMenu>().ShowLinkStatus();
     forms_.get<FChoixCase>().reset();
-    menu.setEnabled(true);
-    menu.show();
+    forms_.showMenu();
     hide();
     valeur.hide();
 }
@@ -149,7 +147,7 @@ void FDebut::showExitDialog() {
     FrameEnregistrer->show();
     TexteDebut->hide();
     OK->hide();
-    show();
+    forms_.showOverMenu(*this);
     raise();
     activateWindow();
     Annuler->setFocus();
@@ -165,7 +163,6 @@ void FDebut::Non_Click() {
 }
 
 void FDebut::Annuler_Click() {
-    forms_.get<FMenu>().setEnabled(true);
     hide();
 }
 

@@ -156,12 +156,10 @@ void FMenu::Velmo_Click() {
 }
 
 void FMenu::Propriete_Click() {
-    setEnabled(false);
     forms_.get<FPropri>().present();
 }
 
 void FMenu::Quitte_Click() {
-    setEnabled(false);
     forms_.get<FDebut>().showExitDialog();
 }
 

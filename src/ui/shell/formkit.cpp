@@ -121,16 +121,6 @@ QTextEdit* addMessageBox(QWidget* parent, const QString& objectName) {
 
 namespace formkit {
 
-void setUpWindow(QWidget* w, const QString& objectName, const QString& caption, Border border,
-                 int clientWidthTw, int clientHeightTw) {
-    w->setObjectName(objectName);
-    w->setWindowTitle(caption);
-    w->setAccessibleName(caption.trimmed().isEmpty() ? objectName : caption.trimmed());
-    setBorder(w, border);
-    setBackground(w, kLightGrey);
-    fixClientSizeTw(w, clientWidthTw, clientHeightTw);
-}
-
 namespace {
 
 // Refuses the window manager's close, and runs the window's own way out instead when it has one.
@@ -151,18 +141,66 @@ private:
     std::function<void()> onClose_;
 };
 
+// Counts the windows shown, so that a window brought back later can tell whether another one has
+// come in front of it meanwhile.
+class ShowLog : public QObject {
+public:
+    static ShowLog& instance() {
+        static QPointer<ShowLog> log;
+        if (!log) {
+            log = new ShowLog(qApp);
+            qApp->installEventFilter(log);
+        }
+        return *log;
+    }
+    quint64 count() const { return count_; }
+    // The window shown last, if it is still on screen.
+    QWidget* lastShown() const { return last_ && last_->isVisible() ? last_.data() : nullptr; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            auto* w = static_cast<QWidget*>(watched);
+            if (w->isWindow() && w->windowType() != Qt::ToolTip && w->windowType() != Qt::Popup) {
+                ++count_;
+                last_ = w;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    using QObject::QObject;
+    quint64 count_ = 0;
+    QPointer<QWidget> last_;
+};
+
+void bringToFront(QWidget* w) {
+    w->raise();
+    w->activateWindow();
+    // A window hidden while active may still count as active for the platform, which then
+    // ignores the request: make it the active window all the same.
+    if (QApplication::activeWindow() != w) QApplication::setActiveWindow(w);
+}
+
+// Whether `w` may be brought in front now: on screen, usable, and not under a modal dialog.
+bool canComeToFront(const QWidget* w) {
+    return w && w->isVisible() && w->isEnabled() && !QApplication::activeModalWidget();
+}
+
 // The window a newly shown one covers: the active one, else the main window.
 QWidget* coveredWindow(QWidget* shown) {
     QWidget* active = QApplication::activeWindow();
-    if (active && active != shown) return active;
+    if (active && active != shown && active->isVisible()) return active;
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w != shown && w->isVisible() && qobject_cast<QMainWindow*>(w)) return w;
     }
     return nullptr;
 }
 
-// Brings a window in front, active, each time it is shown, and gives the keyboard back to the
-// window it covered when it goes: without a window manager nobody else would.
+// Brings a window in front, active, each time it is shown, and gives the keyboard back when it
+// goes (without a window manager nobody else would): to the window shown after it if there is
+// one (the terminal that an emission's prompt leads to), else to the window it covered.
 class FrontGuard : public QObject {
 public:
     explicit FrontGuard(QWidget* w) : QObject(w) {}
@@ -171,40 +209,60 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         auto* w = static_cast<QWidget*>(watched);
         if (event->type() == QEvent::Show) {
+            shownAt_ = ShowLog::instance().count();
             covered_ = coveredWindow(w);
             if (covered_ && w->windowHandle() && covered_->windowHandle())
                 w->windowHandle()->setTransientParent(covered_->windowHandle());
-            QTimer::singleShot(0, w, [w] { bringToFront(w); });
-        } else if (event->type() == QEvent::Hide && covered_) {
-            QTimer::singleShot(0, covered_.data(), [covered = covered_] {
-                if (covered && !QApplication::activeModalWidget()) bringToFront(covered);
+            QTimer::singleShot(0, w, [w] {
+                if (w->isVisible()) bringToFront(w);
+            });
+        } else if (event->type() == QEvent::Hide) {
+            QTimer::singleShot(0, w, [w, covered = covered_, shownAt = shownAt_] {
+                const ShowLog& log = ShowLog::instance();
+                QWidget* later = log.count() > shownAt ? log.lastShown() : nullptr;
+                QWidget* next = later && later != w ? later : covered.data();
+                if (canComeToFront(next)) bringToFront(next);
             });
         }
         return QObject::eventFilter(watched, event);
     }
 
 private:
-    static void bringToFront(QWidget* w) {
-        if (!w->isVisible()) return;
-        w->raise();
-        w->activateWindow();
-        // A window hidden while active may still count as active for the platform, which then
-        // ignores the request: make it the active window all the same.
-        if (QApplication::activeWindow() != w) QApplication::setActiveWindow(w);
-    }
-
     QPointer<QWidget> covered_;
+    quint64 shownAt_ = 0;
 };
 
 }  // namespace
+
+void setUpWindow(QWidget* w, const QString& objectName, const QString& caption, Border border,
+                 int clientWidthTw, int clientHeightTw) {
+    ShowLog::instance();  // every window's showing is counted from the first one
+    w->setObjectName(objectName);
+    w->setWindowTitle(caption);
+    w->setAccessibleName(caption.trimmed().isEmpty() ? objectName : caption.trimmed());
+    setBorder(w, border);
+    setBackground(w, kLightGrey);
+    fixClientSizeTw(w, clientWidthTw, clientHeightTw);
+}
 
 void refuseClose(QWidget* w, std::function<void()> onClose) {
     w->installEventFilter(new CloseGuard(w, std::move(onClose)));
 }
 
 void comeToFrontWhenShown(QWidget* w) {
+    ShowLog::instance();
     w->winId();  // the native window exists before the first showing, for the transient link
     w->installEventFilter(new FrontGuard(w));
+}
+
+void bringToFrontLater(QWidget* w) {
+    const quint64 since = ShowLog::instance().count();
+    QTimer::singleShot(0, w, [w, since] {
+        const ShowLog& log = ShowLog::instance();
+        QWidget* later = log.count() > since ? log.lastShown() : nullptr;
+        if (later && later != w) return;  // another window has come in front since
+        if (canComeToFront(w)) bringToFront(w);
+    });
 }
 
 QPushButton* addButton(QWidget* parent, const QString& objectName, const QString& caption, int left,

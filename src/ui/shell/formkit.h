@@ -62,6 +62,11 @@ void refuseClose(QWidget* w, std::function<void()> onClose = {});
 // blocks).
 void comeToFrontWhenShown(QWidget* w);
 
+// One event later, brings `w` in front, active, with the keyboard: the window to work in once
+// the current one has gone. Unless by then `w` is hidden or disabled, a modal dialog is up, or
+// another window has been shown since (that one is then the window to work in).
+void bringToFrontLater(QWidget* w);
+
 // The windows' default font: the equivalent of the classic 8-point sans serif, at a fixed pixel
 // size so that layouts do not depend on the screen's resolution.
 QFont formFont();

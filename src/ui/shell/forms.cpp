@@ -11,14 +11,20 @@
 #include "ui/hardware/velmoconsole.h"
 #include "ui/shell/fmenu.h"
 #include "ui/shell/fmsg.h"
+#include "ui/shell/formkit.h"
 #include "ui/shell/fpropri.h"
+#include "ui/shell/menucover.h"
 #include "ui/terminal/fchoixcase.h"
 #include "ui/terminal/femirecep.h"
 
 Forms::Forms(AppState& state)
-    : state_(state), programEnd_([] { QTimer::singleShot(0, qApp, &QCoreApplication::quit); }) {}
+    : state_(state),
+      programEnd_([] { QTimer::singleShot(0, qApp, &QCoreApplication::quit); }),
+      cover_(std::make_unique<MenuCover>(
+          [this]() -> QWidget* { return closing_ ? nullptr : find(typeid(FMenu)); })) {}
 
 Forms::~Forms() {
+    closing_ = true;
     while (!windows_.empty()) windows_.pop_back();
 }
 
@@ -86,6 +92,31 @@ void Forms::Beep() {
 
 void Forms::ShowError(const QString& text) {
     get<FMsg>().showMessage("Message d'erreur !", text);
+}
+
+void Forms::showOverMenu(QWidget& window) {
+    holdMenu(window);
+    window.show();
+}
+
+void Forms::holdMenu(QWidget& window) {
+    get<FMenu>();  // there to be disabled
+    cover_->hold(window);
+}
+
+void Forms::releaseMenu(QWidget& window) {
+    cover_->release(window);
+}
+
+bool Forms::menuHeld() const {
+    return cover_->held();
+}
+
+void Forms::showMenu() {
+    FMenu& menu = get<FMenu>();
+    menu.setEnabled(true);
+    menu.show();
+    formkit::bringToFrontLater(&menu);
 }
 
 void Forms::loadAll() {

@@ -2,9 +2,9 @@
 // The program's windows and the services they share. Each window is created once, on first use,
 // hidden, and then shown and hidden; `get<FMenu>()` reaches it by its type, so a new window needs
 // no accessor of its own. The shared services are here too, reached the same way from every
-// window: the terminal's serial control MSComm1, the beep, the error message, the port test and
-// the opening sequence that the port test and the terminal share. Every window gets this registry
-// and the application state by reference.
+// window: the terminal's serial control MSComm1, the beep, the error message, the port test, the
+// opening sequence that the port test and the terminal share, and "one window at a time". Every
+// window gets this registry and the application state by reference.
 
 #include <QString>
 #include <QWidget>
@@ -14,6 +14,7 @@
 #include <vector>
 
 struct AppState;
+class MenuCover;
 class MSComm;
 class VelmoConsole;
 
@@ -73,6 +74,22 @@ public:
     // beep, then shown modally until the user presses OK.
     void ShowError(const QString& text);
 
+    // Shows `window` over the main window. The main window stays disabled while any window
+    // shown this way is visible, and comes back (enabled, raised, with the keyboard) when the
+    // last of them hides, whichever way it was left.
+    void showOverMenu(QWidget& window);
+    // The same for a window that shows itself a moment later (the terminal after an emission's
+    // first prompt, after the exchange's options): the main window is disabled now, and comes
+    // back when `window` hides or says it is done (releaseMenu).
+    void holdMenu(QWidget& window);
+    // `window` is done with the main window, shown or not (a mode cancelled before its window
+    // showed): the main window comes back unless another window still holds it.
+    void releaseMenu(QWidget& window);
+    // Whether a window is shown over the main window, or announced.
+    bool menuHeld() const;
+    // The start-up sequence's last step: the main window shown, enabled, in front.
+    void showMenu();
+
     // Loads every window, hidden (the start-up sequence's first step).
     void loadAll();
     // Unloads every window: hides them, closes any open port, and ends the program (the
@@ -98,6 +115,9 @@ private:
     std::function<void()> programEnd_;
     std::unique_ptr<MSComm> serial_;
     std::unique_ptr<VelmoConsole> velmo_;
+    std::unique_ptr<MenuCover> cover_;
+    // Set while the windows are destroyed: the main window is no longer there to give back.
+    bool closing_ = false;
     // In creation order; destroyed in the reverse order, before the serial control.
     std::vector<Slot> windows_;
 };

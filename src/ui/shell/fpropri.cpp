@@ -126,15 +126,12 @@ void FPropri::OK_Click() {
     FMenu& menu = forms_.get<FMenu>();
     menu.ShowLinkStatus();
     menu.EssaiPort();
-    if (state_.CommError == 0) {
-        menu.setEnabled(true);
-        hide();
-    }
+    if (state_.CommError == 0) hide();
 }
 
 void FPropri::present() {
     LoadPropertySettings();
-    show();
+    forms_.showOverMenu(*this);
     Port->setFocus(Qt::OtherFocusReason);
 }
 

@@ -45,7 +45,7 @@ std::optional<QString> FEmiRecep::askUntilAccepted(
         if (eachPrompt) eachPrompt();
         valeur.propose(prompt.preset, prompt.selected);
         const QString entered = valeur.ask(prompt.caption, prompt.text);
-        if (prompt.disableMenuAfter) forms_.get<FMenu>().setEnabled(false);
+        if (prompt.disableMenuAfter) forms_.holdMenu(*this);
         if (entered.isEmpty()) {
             Annuler_Click();
             return std::nullopt;
@@ -113,7 +113,7 @@ void FEmiRecep::emitCode(const Prompt& prompt, int AppState::*modeFlag,
 
 void FEmiRecep::sendAndOfferNext(bool showEmissionPicture) {
     if (showEmissionPicture) ImageEmission->show();
-    show();
+    forms_.showOverMenu(*this);
     SendCurrentCode();
     if (state_.CommError == 1) return;  // the error has ended the mode
     ImageImprimer->show();
@@ -184,8 +184,7 @@ void FEmiRecep::sendString(const QString& text) {
     TexteChaineEmission->setText(text);
     TexteChaineEmission->show();
     // Shown before the line is busy, so that a slow line is seen at work.
-    show();
-    forms_.get<FMenu>().setEnabled(false);
+    forms_.showOverMenu(*this);
     Ouvreport();
     forms_.Beep();
     MSComm1->setOutput(text);
@@ -221,7 +220,7 @@ void FEmiRecep::Identique() {
     if (!entered) return;
     s.CurrentCode = *code;
     surface().Cls();
-    show();
+    forms_.showOverMenu(*this);
     s.DisplayChar = frame::DisplayChar(s.CurrentCode);
     s.BuildFrameBits();
     Chronogramme();

@@ -211,8 +211,8 @@ void FEmiRecep::HandleCommEvent() {
 
 void FEmiRecep::Annuler_Click() {
     AppState& s = state_;
-    forms_.get<FMenu>().setEnabled(true);
     hide();
+    forms_.releaseMenu(*this);
     forms_.get<FMsg>().makeAnswerable();
 
     MSComm1->setBreak(false);

@@ -22,7 +22,8 @@ void FEmiRecep::ImageImprimer_Click() {
 
     FPrint& page = forms_.get<FPrint>();
     page.surface().Cls();
-    page.show();
+    // The page covers the main window while the terminal is hidden.
+    forms_.showOverMenu(page);
     hide();
     s.BuildFrameBits();
     page.Chrono();
@@ -34,7 +35,7 @@ void FEmiRecep::ImageImprimer_Click() {
     page.surface().Print(kPrintTitle);
     const pageprinter::Result printed = pageprinter::printPage(page, s.workDir);
 
-    show();
+    forms_.showOverMenu(*this);
     page.hide();
     if (printed.outcome == pageprinter::Outcome::WrittenToFile)
         showPrintedFile(QFileInfo(printed.file).absoluteFilePath());

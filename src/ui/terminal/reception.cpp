@@ -80,11 +80,10 @@ void FEmiRecep::RecepCaractere() {
     forms_.EssaiPort();
     if (s.CommError == 1) return;
     MSComm1->setDTREnable(false);
-    forms_.get<FMenu>().setEnabled(false);
     Annuler->show();
     ImageReception->show();
     setWindowTitle(kCharacterCaption);
-    show();
+    forms_.showOverMenu(*this);
     Ouvreport();
     MSComm1->setRThreshold(1);
     MSComm1->setInputLen(0);
@@ -97,7 +96,6 @@ void FEmiRecep::RecepChaine() {
     surface().Cls();
     forms_.EssaiPort();
     if (s.CommError == 1) return;
-    forms_.get<FMenu>().setEnabled(false);
     TexteReception->clear();
     for (QWidget* w : {static_cast<QWidget*>(BPBreak), static_cast<QWidget*>(FrameTexteLine),
                        static_cast<QWidget*>(TexteEmission), static_cast<QWidget*>(Suivant)})
@@ -105,7 +103,7 @@ void FEmiRecep::RecepChaine() {
     Annuler->show();
     ImageReception->show();
     setWindowTitle(kStringCaption);
-    show();
+    forms_.showOverMenu(*this);
     Ouvreport();
     MSComm1->setRThreshold(1);
     MSComm1->setInputLen(0);
@@ -122,7 +120,8 @@ void FEmiRecep::Emission_Reception_Simultanees() {
     forms_.EssaiPort();
     if (s.CommError == 1) return;
     forms_.get<FChoixCase>().present();
-    forms_.get<FMenu>().setEnabled(false);
+    // The terminal shows itself once the options are chosen.
+    forms_.holdMenu(*this);
     TexteEmission->clear();
     TexteReception->clear();
     BoutonRaz->show();
@@ -141,7 +140,7 @@ void FEmiRecep::startExchange(const ExchangeChoice& choice) {
     Annuler->show();
     setWindowTitle(kExchangeCaption);
     ImageEmissionReception->show();
-    show();
+    forms_.showOverMenu(*this);
     raise();
     activateWindow();
     state_.DuplexDisplay = choice.display;
