@@ -37,6 +37,7 @@
 #include "ui/shell/fvaleur.h"
 #include "ui/terminal/fchoixcase.h"
 #include "ui/terminal/femirecep.h"
+#include "ui/terminal/receptionview.h"
 
 namespace {
 

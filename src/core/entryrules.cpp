@@ -48,9 +48,18 @@ std::optional<int> hexadecimalCode(const QString& text, int maxCode) {
 StringEntry judgeString(const QString& text, int maxCode) {
     if (text.isEmpty() || text.size() > kMaxStringLength) return StringEntry::AskAgain;
     for (QChar c : text) {
-        if (!within(cp1252::toCode(c), maxCode)) return StringEntry::TooWide;
+        const int code = cp1252::toCode(c);
+        if (code < 0) return StringEntry::OutsideCodePage;
+        if (!within(code, maxCode)) return StringEntry::TooWide;
     }
     return StringEntry::Accept;
+}
+
+std::optional<QChar> firstOutsideCodePage(const QString& text) {
+    for (QChar c : text) {
+        if (cp1252::toCode(c) < 0) return c;
+    }
+    return std::nullopt;
 }
 
 std::optional<int> keyCode(const QString& keyText) {

@@ -21,12 +21,16 @@ std::optional<int> hexadecimalCode(const QString& text, int maxCode);
 
 // The string of a string emission.
 enum class StringEntry {
-    Accept,    // 1 to kMaxStringLength characters, all within the configuration
-    AskAgain,  // empty or too long
-    TooWide,   // a character above the largest code, or outside the code page
+    Accept,           // 1 to kMaxStringLength characters, all within the configuration
+    AskAgain,         // empty or too long
+    TooWide,          // a character above the largest code
+    OutsideCodePage,  // a character the code page has no byte for (the line cannot carry it)
 };
 inline constexpr int kMaxStringLength = 40;
+// The first character that is refused decides.
 StringEntry judgeString(const QString& text, int maxCode);
+// The first character of the text that the code page cannot represent, if any.
+std::optional<QChar> firstOutsideCodePage(const QString& text);
 
 // The code of a key of the exchange: the key's one character within the code page, or nothing
 // (keys without text, characters the line cannot carry).

@@ -100,7 +100,10 @@ private slots:
         QTest::newRow("café with 7 bits") << "café" << 7 << StringEntry::TooWide;
         QTest::newRow("café with 8 bits") << "café" << 8 << StringEntry::Accept;
         QTest::newRow("A is too wide for 6 bits") << "A" << 6 << StringEntry::TooWide;
-        QTest::newRow("outside the code page") << "aő" << 8 << StringEntry::TooWide;
+        QTest::newRow("outside the code page") << "aő" << 8 << StringEntry::OutsideCodePage;
+        QTest::newRow("too wide before outside") << "éő" << 7 << StringEntry::TooWide;
+        QTest::newRow("outside before too wide") << "őé" << 7 << StringEntry::OutsideCodePage;
+        QTest::newRow("euro sign is in the code page") << "€" << 8 << StringEntry::Accept;
         QTest::newRow("40 characters") << QString(40, 'x') << 7 << StringEntry::Accept;
         QTest::newRow("41 characters") << QString(41, 'x') << 7 << StringEntry::AskAgain;
         QTest::newRow("empty") << "" << 7 << StringEntry::AskAgain;

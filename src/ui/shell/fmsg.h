@@ -35,5 +35,10 @@ public:
     void setText(const QString& text);
 
 private:
+    // The message's height in pixels at the width of its box.
+    int textHeightPx() const;
+    // The dialog as high as its message needs, within the screen, centred again.
+    void fitToText();
+
     Forms& forms_;
 };

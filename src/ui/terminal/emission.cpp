@@ -160,18 +160,20 @@ void FEmiRecep::Chaine() {
     Annuler->hide();
     state_.StringEmissionMode = 1;
     const int maxCode = linkconfig::maxCodeValue(state_.LinkConfig);
-    bool tooWide = false;
+    entry::StringEntry verdict = entry::StringEntry::AskAgain;
     const auto text = askUntilAccepted(
         {kStringCaption, kStringPrompt, kStringPreset, 6, false},
         [this] { TexteChaineEmission->hide(); },
         [&](const QString& entered) {
-            const entry::StringEntry verdict = entry::judgeString(entered, maxCode);
-            tooWide = verdict == entry::StringEntry::TooWide;
+            verdict = entry::judgeString(entered, maxCode);
             return verdict != entry::StringEntry::AskAgain;
         });
     if (!text) return;
-    if (tooWide) {
-        forms_.ShowError(kStringTooWide);
+    if (verdict != entry::StringEntry::Accept) {
+        // Nothing is sent: the line could not carry the whole string.
+        forms_.ShowError(verdict == entry::StringEntry::TooWide
+                             ? kStringTooWide
+                             : stringOutsideCodePage(*entry::firstOutsideCodePage(*text)));
         Annuler_Click();
         return;
     }

@@ -28,10 +28,20 @@ inline const QString kTooFewDataBits = QStringLiteral(
 inline const QString kStringTooWide = QStringLiteral(
     "La configuration du nombre de bits de données n'est pas correcte.Le nombre de bits de "
     "données est trop petit par rapport au nombre de bits de certains caractères de la chaîne.");
+// A character of the string that no byte of the line's code page stands for.
+inline QString stringOutsideCodePage(QChar ch) {
+    return QStringLiteral(
+               "Le caractère « %1 » de la chaîne ne fait pas partie du jeu de "
+               "caractères de la liaison (Windows-1252) : il ne peut pas être émis. "
+               "La chaîne n'a pas été émise.")
+        .arg(ch);
+}
 inline const QString kStringSent = QStringLiteral("       La chaîne a été correctement émise !");
 
 // The terminal printout.
 inline const QString kPrintHeader = QStringLiteral("Serlinq      Configuration : ");
 inline const QString kPrintTitle = QStringLiteral("Transmission du caractère :");
+inline const QString kPrintedToFile =
+    QStringLiteral("Aucune imprimante disponible : la page a été enregistrée dans le fichier ");
 
 }  // namespace emissiontexts

@@ -28,8 +28,9 @@ using namespace formkit;
 
 namespace {
 
-QPlainTextEdit* addTextWindow(QWidget* parent, const QString& name, int top, const QString& tip) {
-    auto* box = new QPlainTextEdit(parent);
+template <class Box>
+Box* addTextWindow(QWidget* parent, const QString& name, int top, const QString& tip) {
+    auto* box = new Box(parent);
     box->setObjectName(name);
     placeTw(box, 240, top, 8655, 1095);
     box->setReadOnly(true);
@@ -56,8 +57,9 @@ FEmiRecep::FEmiRecep(Forms& forms, QWidget* parent)
     setUpWindow(this, "FEmiRecep", "Emission réception", Border::FixedSingle, 8970, 5205);
     surface().setClientSize(kDrawingPixels);
 
-    TexteEmission = addTextWindow(this, "TexteEmission", 600, "Fenêtre d'émission");
-    TexteReception = addTextWindow(this, "TexteReception", 2520, "Fenêtre de réception");
+    TexteEmission = addTextWindow<QPlainTextEdit>(this, "TexteEmission", 600, "Fenêtre d'émission");
+    TexteReception =
+        addTextWindow<ReceptionBox>(this, "TexteReception", 2520, "Fenêtre de réception");
 
     TexteChaineEmission = new QLineEdit("Texte", this);
     TexteChaineEmission->setObjectName("TexteChaineEmission");
@@ -137,12 +139,14 @@ FEmiRecep::FEmiRecep(Forms& forms, QWidget* parent)
     connect(Suivant, &QPushButton::clicked, this, &FEmiRecep::Suivant_Click);
     connect(BoutonRaz, &QPushButton::clicked, this, &FEmiRecep::BoutonRaz_Click);
     buildKeypad();
+    buildPrintNotice();
     receptionView_ = std::make_unique<ReceptionView>(TexteReception);
 
     // The controls of the modes start as the return to the menu leaves them: hidden.
     for (QWidget* w : modeControls()) w->hide();
-    for (QWidget* w : {static_cast<QWidget*>(ImageImprimer), static_cast<QWidget*>(FrameANSI),
-                       static_cast<QWidget*>(ImageSablier)}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(ImageImprimer), static_cast<QWidget*>(FrameANSI),
+          static_cast<QWidget*>(ImageSablier), static_cast<QWidget*>(LabelImpression)}) {
         w->hide();
     }
 
@@ -190,9 +194,7 @@ void FEmiRecep::HandleCommEvent() {
     const QString message = eventtexts::errorMessage(MSComm1->CommEvent());
     if (message.isEmpty()) {
         TimerMessage->start();
-        if (const auto notice = eventtexts::lineNotice(MSComm1->CommEvent())) {
-            TextLine->setText(*notice);
-        }
+        if (const auto notice = eventtexts::lineNotice(MSComm1->CommEvent())) setLineText(*notice);
         return;
     }
     Tempo->stop();
@@ -217,6 +219,8 @@ void FEmiRecep::Annuler_Click() {
     TimerBreak->stop();
     endReceptionWait();
     ImageImprimer->hide();
+    TimerImpression->stop();
+    LabelImpression->hide();
     Tempo->stop();
     // The repeated emission stops at once: its queue is discarded, not waited for.
     if (repeating_ && MSComm1->PortOpen()) MSComm1->setOutBufferCount(0);
@@ -276,23 +280,33 @@ void FEmiRecep::showNotice(const QString& text) {
     // The line is narrow: a long notice loses its middle there, and is whole in the tooltip.
     const int room =
         TextLine->contentsRect().width() - 2 * TextLine->fontMetrics().averageCharWidth();
-    TextLine->setText(TextLine->fontMetrics().elidedText(text, Qt::ElideMiddle, room));
-    TextLine->setCursorPosition(0);
-    TextLine->setToolTip(text);
-    TextLine->setAccessibleDescription(text);
+    setLineText(text, TextLine->fontMetrics().elidedText(text, Qt::ElideMiddle, room));
     TimerMessage->start();
 }
 
+void FEmiRecep::setLineText(const QString& text, const QString& shown) {
+    // From its start, whatever its length; whole in the tooltip and for screen readers.
+    TextLine->setText(shown.isNull() ? text : shown);
+    TextLine->setCursorPosition(0);
+    TextLine->setToolTip(text);
+    TextLine->setAccessibleDescription(text);
+}
+
 bool FEmiRecep::eventFilter(QObject* watched, QEvent* event) {
-    if (!KeyPreview || event->type() != QEvent::KeyPress)
-        return SurfaceWidget::eventFilter(watched, event);
+    if (event->type() != QEvent::KeyPress) return SurfaceWidget::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
-    // Tab moves between the controls, and a button with the keyboard is pressed as usual.
+    auto* button = qobject_cast<QAbstractButton*>(watched);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    // Outside a dialog a push button takes only Space: Enter on the focused button presses it
+    // too, as the user expects of "Suivant" after an emission.
+    if (button && enter) {
+        if (!key->isAutoRepeat() && button->isEnabled()) button->click();
+        return true;
+    }
+    if (!KeyPreview) return SurfaceWidget::eventFilter(watched, event);
+    // Tab moves between the controls, and Space on a button presses it as usual.
     if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) return false;
-    const bool onButton = qobject_cast<QAbstractButton*>(watched) != nullptr;
-    if (onButton && (key->key() == Qt::Key_Space || key->key() == Qt::Key_Return ||
-                     key->key() == Qt::Key_Enter))
-        return false;
+    if (button && key->key() == Qt::Key_Space) return false;
     Form_KeyPress(key->text(), key->key());
     return true;
 }

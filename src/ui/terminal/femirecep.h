@@ -15,6 +15,7 @@ class Forms;
 struct AppState;
 struct ExchangeChoice;
 class QEventLoop;
+class ReceptionBox;
 class ReceptionView;
 class MSComm;
 class QGroupBox;
@@ -33,7 +34,7 @@ public:
     ~FEmiRecep() override;
 
     QPlainTextEdit* TexteEmission;
-    QPlainTextEdit* TexteReception;
+    ReceptionBox* TexteReception;
     QLineEdit* TexteChaineEmission;
     QGroupBox* FrameTexteLine;
     QLineEdit* TextLine;
@@ -47,6 +48,8 @@ public:
     QPushButton* Suivant;
     QPushButton* Annuler;
     QToolButton* ImageImprimer;
+    // Where a printout went when no printer could take it: the file's whole path, for a while.
+    QLabel* LabelImpression;
     QLabel* ImageSablier;
     QLabel* ImageEmission;
     QLabel* ImageReception;
@@ -56,6 +59,7 @@ public:
     QTimer* TimerBreak;
     QTimer* TimerMessage;
     QTimer* Tempo;
+    QTimer* TimerImpression;
 
     // Keyboard preview: the window sees the keys before its controls.
     bool KeyPreview = false;
@@ -124,6 +128,9 @@ private:
     // The controls that the modes show and the return to the menu hides.
     QList<QWidget*> modeControls() const;
     void buildKeypad();
+    void buildPrintNotice();
+    // Says where the page went when no printer took it.
+    void showPrintedFile(const QString& path);
 
     // The reception paths of OnComm: single character, the table of codes, the text display.
     void characterEvent();
@@ -163,6 +170,8 @@ private:
     bool keysBlocked() const;
     // A short notice in the status line, for a few seconds.
     void showNotice(const QString& text);
+    // The status line's text, shown from its start (`shown`, when given, is a shortened form).
+    void setLineText(const QString& text, const QString& shown = QString());
 
     Forms& forms_;
     AppState& state_;

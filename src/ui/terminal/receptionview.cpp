@@ -1,10 +1,13 @@
 #include "ui/terminal/receptionview.h"
 
 #include <QFontMetricsF>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+
+#include <algorithm>
 
 namespace {
 
@@ -13,7 +16,31 @@ constexpr double kLineSlackPx = 4;
 
 }  // namespace
 
-ReceptionView::ReceptionView(QPlainTextEdit* box) : box_(box) {
+QString ReceptionBox::receivedText() const {
+    return receivedText(0, document()->characterCount() - 1);
+}
+
+QString ReceptionBox::receivedText(int from, int to) const {
+    QString out;
+    for (QTextBlock b = document()->findBlock(from); b.isValid() && b.position() < to;
+         b = b.next()) {
+        const int breakAt = b.position() + b.length() - 1;
+        const int start = std::max(from, b.position()) - b.position();
+        const int end = std::min(to, breakAt) - b.position();
+        out += b.text().mid(start, end - start);
+        if (to > breakAt && b.userState() != kWrappedLine) out += QLatin1Char('\n');
+    }
+    return out;
+}
+
+QMimeData* ReceptionBox::createMimeDataFromSelection() const {
+    const QTextCursor cursor = textCursor();
+    auto* data = new QMimeData;
+    data->setText(receivedText(cursor.selectionStart(), cursor.selectionEnd()));
+    return data;
+}
+
+ReceptionView::ReceptionView(ReceptionBox* box) : box_(box) {
     box_->setMaximumBlockCount(kMaxLines);
     // What is received is not edited: an undo history would only keep a copy of it all.
     box_->setUndoRedoEnabled(false);
@@ -52,10 +79,12 @@ void ReceptionView::appendText(const QString& text) {
     int length = lastLength_;
     QString out;
     out.reserve(text.size() + text.size() / 64 + 1);
+    int wrapped = 0;
     for (QChar ch : text) {
         const double advance = metrics.horizontalAdvance(ch);
         if (length > 0 && width + advance > limit) {
             out += QLatin1Char('\n');
+            ++wrapped;
             width = 0;
             length = 0;
         }
@@ -67,9 +96,18 @@ void ReceptionView::appendText(const QString& text) {
     QTextCursor end(box_->document());
     end.movePosition(QTextCursor::End);
     end.insertText(out);
+    markWrapped(wrapped);
     lastWidth_ = width;
     lastLength_ = length;
     keepAtBottom(wasAtBottom);
+}
+
+void ReceptionView::markWrapped(int count) {
+    QTextBlock b = box_->document()->lastBlock();
+    for (int i = 0; i < count && b.isValid(); ++i) {
+        b = b.previous();
+        b.setUserState(ReceptionBox::kWrappedLine);
+    }
 }
 
 void ReceptionView::appendRows(const QStringList& rows) {

@@ -1,6 +1,9 @@
 // The message and value dialogs: answers, typed keys, proposed answer, reuse.
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextEdit>
 #include <QtTest>
 
 #include "core/appstate.h"
@@ -157,6 +160,47 @@ private slots:
         QVERIFY(msg.BPOK->isDefault());
         QCOMPARE(msg.windowTitle(), QStringLiteral("Message d'erreur !"));
         QCOMPARE(fx.forms->beepCount(), 2);
+    }
+
+    // A message is read whole without scrolling: the dialog grows to it within the screen, and
+    // comes back to its design size for a short one. A message taller than the screen scrolls.
+    void messageGrowsToItsText_data() {
+        QTest::addColumn<int>("words");
+        QTest::addColumn<bool>("scrolls");
+        QTest::newRow("one line") << 3 << false;
+        QTest::newRow("a few lines") << 40 << false;
+        QTest::newRow("a long message") << 120 << false;
+        QTest::newRow("taller than the screen") << 20000 << true;
+    }
+    void messageGrowsToItsText() {
+        QFETCH(int, words);
+        QFETCH(bool, scrolls);
+        AppFixture fx(AppFixture::Ports::Defaults);
+        FMsg& msg = fx.get<FMsg>();
+        const int designHeight = msg.height();
+        // A long message first, so that a short one must give the room back.
+        onNextModal(pressEnter());
+        fx.forms->ShowError(QStringLiteral("Mot ").repeated(200));
+        struct Seen {
+            bool scrollBar = true;
+            bool buttonBelowText = false;
+            bool onScreen = false;
+            int height = 0;
+        } seen;
+        onNextModal([&](QWidget* dialog) {
+            const QRect screen = dialog->screen()->availableGeometry();
+            seen.scrollBar = msg.Texte->verticalScrollBar()->maximum() > 0;
+            seen.buttonBelowText = msg.BPOK->y() >= msg.Frame1->geometry().bottom() - 1 &&
+                                   msg.BPOK->geometry().bottom() < dialog->height();
+            seen.onScreen = screen.contains(dialog->geometry());
+            seen.height = dialog->height();
+            pressEnter()(dialog);
+        });
+        fx.forms->ShowError(QStringLiteral("Mot ").repeated(words));
+        QCOMPARE(seen.scrollBar, scrolls);
+        QVERIFY(seen.buttonBelowText);
+        QVERIFY(seen.onScreen);
+        if (words < 10) QCOMPARE(seen.height, designHeight);
     }
 
     // A modal dialog is the active window, in front of the main window, every time it shows:

@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "core/appstate.h"
+#include "core/codepage.h"
 #include "serial/mscomm.h"
 #include "support/appfixture.h"
 #include "support/modal.h"
@@ -131,6 +132,8 @@ private slots:
         QTest::newRow("string cafe") << Item::String << 7 << QL{"cafe"} << QByteArray("cafe") << 0;
         QTest::newRow("string café under 7 bits")
             << Item::String << 7 << QL{"café", "<box>"} << QByteArray() << 1;
+        QTest::newRow("string outside the code page")
+            << Item::String << 8 << QL{"aőb", "<box>"} << QByteArray() << 1;
     }
     void itemsSendWhatIsAccepted() {
         QFETCH(Item, item);
@@ -145,6 +148,11 @@ private slots:
         QVERIFY(waitFor([] { return pendingModalAnswers() == 0; }));
         QVERIFY(line.peerGets(sent));
         QCOMPARE(line.errorBoxes->shown, boxes);
+        // A string the line cannot carry says which character is at fault.
+        for (QChar c : typed.join(QString())) {
+            if (cp1252::toCode(c) < 0 && item == Item::String)
+                QVERIFY(line.get<FMsg>().text().contains(c));
+        }
         FEmiRecep& t = line.terminal();
         QVERIFY(!t.MSComm1->PortOpen());
         const bool sending = !sent.isEmpty();
@@ -169,13 +177,27 @@ private slots:
         }
     }
 
-    // "Suivant" asks for the next code of the same mode.
+    // "Suivant" asks for the next code of the same mode, clicked or pressed from the keyboard.
+    void nextCodeOfTheSameMode_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("click") << 0;
+        QTest::newRow("Space") << int(Qt::Key_Space);
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+    }
     void nextCodeOfTheSameMode() {
+        QFETCH(int, key);
         Line line(8);
         onModals(answers({"41", "42"}));
         line.menu().Hexadecimal_Click();
         QVERIFY(line.peerGets("A"));
-        line.terminal().Suivant->click();
+        QPushButton* next = line.terminal().Suivant;
+        if (key == 0) {
+            next->click();
+        } else {
+            QVERIFY(next->hasFocus() || line.terminal().focusWidget() == next);
+            QTest::keyClick(next, Qt::Key(key));
+        }
         QVERIFY(line.peerGets("AB"));
         QCOMPARE(line.state.HexMode, 1);
         line.terminal().Annuler->click();

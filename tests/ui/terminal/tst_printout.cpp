@@ -2,6 +2,7 @@
 // the working folder when there is none; the repeated emission pauses while it prints.
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -114,12 +115,17 @@ private slots:
         const QStringList files = pdfsIn(t.folder());
         QCOMPARE(files.size(), 1);
         QVERIFY(files.first().contains(QDate::currentDate().toString("yyyy")));
-        QCOMPARE(t.terminal().TextLine->toolTip(), files.first());
-        QVERIFY(!t.terminal().TextLine->text().isEmpty());
-        QVERIFY(t.terminal().TextLine->isVisible());
-        verifyPage(QDir(t.folder()).filePath(files.first()));
-        // The notice goes after a few seconds, and its frame with it.
-        QVERIFY(waitFor([&] { return !t.terminal().TextLine->isVisible(); }));
+        // The whole path can be read, in the window and by a screen reader.
+        const QString path = QFileInfo(QDir(t.folder()).filePath(files.first())).absoluteFilePath();
+        const QLabel* notice = t.terminal().LabelImpression;
+        QVERIFY(notice->text().contains(path));
+        QVERIFY(notice->accessibleName().contains(path));
+        QVERIFY(notice->isVisible());
+        QVERIFY(notice->heightForWidth(notice->width()) <= notice->height());
+        QVERIFY(t.terminal().TextLine->text().isEmpty());
+        verifyPage(path);
+        // The notice goes after a while.
+        QVERIFY(waitFor([&] { return !notice->isVisible(); }, 20000));
         QVERIFY(server_->addQueue(true));
     }
 

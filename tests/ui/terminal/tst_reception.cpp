@@ -2,12 +2,14 @@
 // each display keeps of a burst, the single-character wait, the option dialog, the keypad, Xon,
 // Xoff and break.
 #include <QCheckBox>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextBlock>
 #include <QTimer>
 #include <QtTest>
 
@@ -23,6 +25,7 @@
 #include "ui/shell/fpropri.h"
 #include "ui/terminal/fchoixcase.h"
 #include "ui/terminal/femirecep.h"
+#include "ui/terminal/receptionview.h"
 
 using namespace testsupport;
 
@@ -187,6 +190,16 @@ private slots:
         const QFontMetricsF metrics(box->font());
         for (const QString& line : lines)
             QVERIFY2(metrics.horizontalAdvance(line) <= box->viewport()->width(), qPrintable(line));
+        // Those lines are the display's: a copy of the window gives what arrived, whole or in
+        // part across a line end.
+        ReceptionBox* received = r.terminal().TexteReception;
+        QCOMPARE(received->receivedText(), expected);
+        received->selectAll();
+        received->copy();
+        QCOMPARE(QGuiApplication::clipboard()->text(), expected);
+        const QTextBlock second = received->document()->firstBlock().next();
+        QCOMPARE(received->receivedText(second.position() - 3, second.position() + 3),
+                 expected.mid(second.position() - 3, 5));
     }
 
     void burstIntoTheTable() {

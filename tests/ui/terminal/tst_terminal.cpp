@@ -22,6 +22,7 @@
 #include "ui/shell/fmenu.h"
 #include "ui/shell/forms.h"
 #include "ui/terminal/femirecep.h"
+#include "ui/terminal/receptionview.h"
 
 using namespace testsupport;
 
@@ -214,6 +215,9 @@ private slots:
         QVERIFY(waitFor([&] { return !t.TextLine->text().isEmpty(); }));
         QCOMPARE(t.TextLine->text(),
                  QStringLiteral("Changement d'état de la ligne Prêt à émettre (CTS)."));
+        // Read from its start, however narrow the line, and whole for screen readers.
+        QCOMPARE(t.TextLine->cursorPosition(), 0);
+        QCOMPARE(t.TextLine->accessibleDescription(), t.TextLine->text());
         QVERIFY(t.TimerMessage->isActive());
         t.MSComm1->injectEvent(1005);
         settle(100);
