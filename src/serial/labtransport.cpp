@@ -59,6 +59,7 @@ MSComm::Error LabTransport::open(const OpenRequest& request) {
     fd_ = local::connectTo(where->socket);
     if (fd_ < 0) return MSComm::comPortInvalid;  // no lab running there
     xonXoff_ = usesXonXoff(request.handshaking);
+    room_ = labline::kTxFifoDepth;  // the line's own starting room
     dtr_ = request.dtr;
     rts_ = request.rts;
     const QByteArray text = where->end.toUtf8() + '\n' + request.settings.toUtf8();
@@ -124,8 +125,14 @@ void LabTransport::write(const QByteArray& bytes) {
     written_ += bytes.size();
 }
 
+// As a driver counts it: what the UART has not taken, not the frame being shifted out nor what
+// waits in the FIFO.
 int LabTransport::outBufferCount() const {
-    return fd_ < 0 || lost_ ? 0 : int(written_ - gone_);
+    return fd_ < 0 || lost_ ? 0 : int(qMax<qint64>(0, written_ - room_));
+}
+
+bool LabTransport::drained() const {
+    return fd_ < 0 || lost_ || written_ == gone_;
 }
 
 void LabTransport::discardOutput() {
@@ -177,6 +184,7 @@ void LabTransport::readDaemon() {
     QByteArray data;
     QList<int> events;
     const qint64 goneBefore = gone_;
+    const qint64 roomBefore = room_;
     QByteArray datagram;
     bool closed = false;
     for (;;) {
@@ -191,7 +199,7 @@ void LabTransport::readDaemon() {
         handle(*m, &data, &events);
     }
     if (!data.isEmpty() || !events.isEmpty()) sink_.received(data, events);
-    if (gone_ != goneBefore) sink_.progressed();
+    if (gone_ != goneBefore || room_ != roomBefore) sink_.progressed();
     if (closed) lose();
 }
 
@@ -212,6 +220,9 @@ void LabTransport::handle(const Message& m, QByteArray* data, QList<int>* events
             break;
         case Type::TxProgress:
             gone_ = m.value;
+            break;
+        case Type::TxRoom:
+            room_ = m.value;
             break;
         default:
             break;

@@ -1,7 +1,8 @@
 #pragma once
 // The serial control's way to an end of the virtual lab's simulated line: a connection to the
-// lab's daemon (see labline/protocol.h). The line is the truth: what is written counts until the
-// daemon says it has left, CTS is the end's CTS, line errors and modem-line changes come from
+// lab's daemon (see labline/protocol.h). The line is the truth: what is written is held back
+// until the daemon says the end's UART has room for it and pending until it has left, CTS is the
+// end's CTS, line errors and modem-line changes come from
 // the line. Under Xon/Xoff the control's input buffer sends Xoff when it passes three quarters
 // full and Xon once read empty, as a driver does.
 
@@ -27,7 +28,7 @@ public:
     void closeBlocking(int ms) override;
     void write(const QByteArray& bytes) override;
     int outBufferCount() const override;
-    bool drained() const override { return outBufferCount() == 0; }
+    bool drained() const override;
     void discardOutput() override;
     void watchOutput(bool) override {}
     bool setHandshaking(Handshaking handshaking) override;
@@ -53,6 +54,7 @@ private:
     int inputs_ = 0;      // the end's input lines (labline::wire::InputLine bits)
     qint64 written_ = 0;  // bytes written since the opening
     qint64 gone_ = 0;     // of which the line says they have left
+    qint64 room_ = 0;     // how many of them the end's UART takes at once, as the line says
 };
 
 }  // namespace serial

@@ -9,6 +9,7 @@
 #include <ctime>
 #include <functional>
 
+#include "serial/labline/line.h"
 #include "serial/mscomm.h"
 #include "support/labline.h"
 #include "support/wait.h"
@@ -242,8 +243,8 @@ private slots:
         waitQuiet([&] { return cable.lb.received.size(); }, 50);
         const qsizetype held = cable.lb.received.size();
         QVERIFY2(held < text.size(), "the sender was not held back");
-        QVERIFY(cable.a.OutBufferCount() > 0);
-        QCOMPARE(cable.a.OutBufferCount(), int(text.size() - held));
+        // Held back: all but what has arrived and what the UART's FIFO has taken.
+        QCOMPARE(cable.a.OutBufferCount(), int(text.size() - held) - labline::kTxFifoDepth);
         if (rtsCts)
             cable.b.setRTSEnable(true);
         else
@@ -280,7 +281,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         cable.a.setOutput(QString(20, 'z'));
-        QVERIFY(cable.a.OutBufferCount() > 15);
+        QVERIFY(cable.a.OutBufferCount() > 0);  // more than the UART takes at once
         QVERIFY(waitFor([&] { return cable.lb.received.size() == 20; }, 5000));
         QVERIFY2(clock.elapsed() >= 2000, qPrintable(QString::number(clock.elapsed())));
     }

@@ -338,6 +338,9 @@ void LabDaemon::dispatch(const QList<Event>& events, const QString& quietEnd) {
             case Event::Kind::TxProgress:
                 sendTo(e.end, Message{Type::TxProgress, e.value, {}});
                 break;
+            case Event::Kind::TxRoom:
+                sendTo(e.end, Message{Type::TxRoom, e.value, {}});
+                break;
             case Event::Kind::Modem:
                 if (e.end != quietEnd)
                     sendTo(

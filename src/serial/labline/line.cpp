@@ -108,7 +108,9 @@ void Line::open(Nanos at, const QString& end, const Format& format, Handshake ha
     e->handshake = handshake;
     e->dtr = dtr;
     e->rts = rts;
+    e->written = 0;
     e->gone = 0;
+    e->room = kTxFifoDepth;
     e->stoppedByXoff = false;
     e->decoder.setFormat(format);
     e->deliveries.clear();
@@ -177,6 +179,7 @@ void Line::write(Nanos at, const QString& end, const QByteArray& bytes) {
     if (!e || !e->open) return;
     catchUp(at, false);
     e->queue += bytes;
+    e->written += bytes.size();
     tryStart(*e, now_);
 }
 
@@ -196,6 +199,7 @@ void Line::discardTx(Nanos at, const QString& end) {
     e->gone += e->queue.size();
     e->queue.clear();
     emitEvent(*e, now_, Event::Kind::TxProgress, int(e->gone));
+    updateRoom(*e, now_);
 }
 
 void Line::ring(Nanos at, const QString& end) {
@@ -224,6 +228,11 @@ bool Line::isOpen(const QString& end) const {
 qint64 Line::txGone(const QString& end) const {
     const End* e = find(end);
     return e ? e->gone : 0;
+}
+
+qint64 Line::txRoom(const QString& end) const {
+    const End* e = find(end);
+    return e && e->open ? e->room : 0;
 }
 
 int Line::txPending(const QString& end) const {
@@ -347,6 +356,7 @@ void Line::tryStart(End& e, Nanos t) {
         code = quint8(e.queue.front());
         e.queue.remove(0, 1);
         e.sendingQueued = true;
+        updateRoom(e, t);
     } else {
         return;
     }
@@ -358,6 +368,13 @@ void Line::tryStart(End& e, Nanos t) {
         appendFrame(e.shifterEdges, code, e.format, e.streamOrigin, e.streamHalfBits);
     e.streamEnd = e.streamOrigin + halfBitsToNanos(e.streamHalfBits, e.format.speed);
     e.sending = true;
+}
+
+void Line::updateRoom(End& e, Nanos t) {
+    const qint64 room = e.written - e.queue.size() + kTxFifoDepth;
+    if (room <= e.room) return;
+    e.room = room;
+    emitEvent(e, t, Event::Kind::TxRoom, int(room));
 }
 
 // ---- Wires -----------------------------------------------------------------------------------

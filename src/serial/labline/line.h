@@ -34,6 +34,9 @@ enum CommEvent {
 
 // A ring lasts as long as a telephone's ring tone burst.
 inline constexpr Nanos kRingPulse = 2 * kNanosPerSecond;
+// Characters a UART's transmit FIFO takes beyond the one being shifted out: a driver hands them
+// over at once, so that they no longer count as held back by the line.
+inline constexpr int kTxFifoDepth = 16;
 
 struct Event {
     enum class Kind : quint8 {
@@ -41,6 +44,7 @@ struct Event {
         LineError,   // value: 1001, 1004 or 1009
         Modem,       // value: 3, 4, 5 or 6
         TxProgress,  // value: bytes gone from the transmit queue since the end was opened
+        TxRoom,      // value: bytes since the opening that the UART takes without holding back
     };
     Nanos at = 0;
     QString end;
@@ -117,6 +121,10 @@ public:
     qint64 txGone(const QString& end) const;
     // Bytes written that have not fully left: queued or on the wire.
     int txPending(const QString& end) const;
+    // How many bytes, counted from the opening, the UART takes at once: its FIFO's room after
+    // what has started or been dropped. Starts at kTxFifoDepth and only grows; a frame held by
+    // flow control does not start, so the room stops growing while the line is held.
+    qint64 txRoom(const QString& end) const;
 
 private:
     struct End {
@@ -130,7 +138,9 @@ private:
         // Transmitter
         QByteArray queue;
         int immediate = -1;
+        qint64 written = 0;
         qint64 gone = 0;
+        qint64 room = 0;
         bool stoppedByXoff = false;
         bool sending = false;
         bool sendingQueued = false;  // the frame on the wire came from the queue
@@ -161,6 +171,7 @@ private:
     void deliver(End& e, const Decoded& frame);
     void finishFrame(End& e, Nanos t);
     void tryStart(End& e, Nanos t);
+    void updateRoom(End& e, Nanos t);
     bool heldByFlow(const End& e) const;
     void driveTxd(int index, Nanos t);
     Level txdLevel(const End& e) const;

@@ -33,6 +33,7 @@ enum class Type : quint8 {
     LineError = 68,   // value: 1001, 1004 or 1009
     Modem = 69,       // value: the event (3 to 6) | input lines << 16
     TxProgress = 70,  // value: bytes gone from the transmit queue since attaching
+    TxRoom = 71,      // value: bytes since attaching that the end's UART takes at once
 };
 
 // Flags of Attach's value, above the handshake number.

@@ -242,7 +242,13 @@ int FEmiRecep::repeatedQueueTarget() const {
 }
 
 void FEmiRecep::Tempo_Timer() {
-    if (!MSComm1->PortOpen()) return;
+    if (!MSComm1->PortOpen()) {
+        // The port went away under the repetition: reported as every mode reports it, and the
+        // timer stops even if nothing is left to report.
+        HandleCommEvent();
+        if (Tempo->isActive()) Annuler_Click();
+        return;
+    }
     const int missing = repeatQueueTarget_ - MSComm1->OutBufferCount();
     if (missing <= 0) return;
     MSComm1->setOutputBytes(QByteArray(missing, char(state_.CurrentCode)));

@@ -289,6 +289,44 @@ private slots:
         QCOMPARE(rig.values("com1", Event::Kind::TxProgress), (QList<int>{1, 2, 3, 9, 10}));
     }
 
+    // The UART takes a FIFO's worth beyond the frame on the wire, and no more while flow control
+    // holds the line: its room grows only as frames start or the queue is dropped.
+    void transmitRoom_data() {
+        QTest::addColumn<int>("written");
+        QTest::addColumn<bool>("xoff");
+        QTest::addColumn<bool>("discard");
+        QTest::newRow("one character") << 1 << false << false;
+        QTest::newRow("more than the FIFO") << 3 * kTxFifoDepth << false << false;
+        QTest::newRow("held by Xoff") << 3 * kTxFifoDepth << true << false;
+        QTest::newRow("held, then dropped") << 3 * kTxFifoDepth << true << true;
+    }
+    void transmitRoom() {
+        QFETCH(int, written);
+        QFETCH(bool, xoff);
+        QFETCH(bool, discard);
+        const Format f = fmt("1200,N,8,1");
+        const Nanos frame = frameNanos(f);
+        Rig rig;
+        rig.openBoth(f, Handshake::XonXoff);
+        QCOMPARE(rig.line.txRoom("com1"), kTxFifoDepth);
+        if (xoff) {
+            rig.line.sendImmediate(0, "com2", kXoff);
+            rig.runTo(2 * frame);
+        }
+        rig.line.write(2 * frame, "com1", QByteArray(written, 'r'));
+        const int started = xoff ? 0 : 1;  // the first frame starts at once on a free line
+        QCOMPARE(rig.line.txRoom("com1"), kTxFifoDepth + started);
+        rig.runTo(2 * frame + frame * 5 / 2);  // two and a half frames later
+        const int startedSince = xoff ? 0 : qMin(written, 3);
+        QCOMPARE(rig.line.txRoom("com1"), kTxFifoDepth + startedSince);
+        if (discard) rig.line.discardTx(frame * 19 / 4, "com1");
+        rig.runTo(frame * 19 / 4);  // before the next frame starts
+        const qint64 expected = discard ? written + kTxFifoDepth : kTxFifoDepth + startedSince;
+        QCOMPARE(rig.line.txRoom("com1"), expected);
+        const QList<int> told = rig.values("com1", Event::Kind::TxRoom);
+        QCOMPARE(told.isEmpty() ? qint64(kTxFifoDepth) : qint64(told.last()), expected);
+    }
+
     // A driver that sleeps until nextWakeUp() and then advances gets every event at its own
     // time, also when the receiver hands a character over before the sender's frame ends.
     void wakeUps_data() {
@@ -310,6 +348,7 @@ private slots:
         line.open(0, "com2", *parseSettings(receiver), Handshake::None, true, true);
         line.advance(0);
         line.write(kMs, "com1", "wake up");
+        line.advance(kMs);  // what the write itself reported
         int received = 0;
         int progress = 0;
         for (auto t = line.nextWakeUp(); t; t = line.nextWakeUp()) {

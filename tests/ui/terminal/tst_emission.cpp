@@ -9,6 +9,7 @@
 
 #include "core/appstate.h"
 #include "core/codepage.h"
+#include "core/eventtexts.h"
 #include "serial/mscomm.h"
 #include "support/appfixture.h"
 #include "support/modal.h"
@@ -18,6 +19,8 @@
 #include "ui/terminal/femirecep.h"
 
 using namespace testsupport;
+
+Q_DECLARE_METATYPE(testsupport::AppFixture::Ports)
 
 namespace {
 
@@ -34,7 +37,8 @@ protected:
     }
 };
 
-// The terminal on Com2, the other computer on Com1; or the terminal on a loopback plug.
+// The terminal on Com2, the other computer at the far end of the cable (socat's or the lab's);
+// or the terminal on a loopback plug.
 struct Line : AppFixture {
     PeerPort peer;
     ShowCounter* errorBoxes;
@@ -42,7 +46,9 @@ struct Line : AppFixture {
     explicit Line(int dataBits = 7, serial::Handshaking handshake = serial::Handshaking::None,
                   Ports ports = Ports::Cable)
         // On a loopback plug there is no other computer: the peer's port leads nowhere.
-        : AppFixture(ports), peer(folder(), ports == Ports::Loopback ? 3 : 1, "9600,E,8,1") {
+        // On the lab's line the far end of Com2 is Com3.
+        : AppFixture(ports),
+          peer(folder(), ports == Ports::Loopback || ports == Ports::Lab ? 3 : 1, "9600,E,8,1") {
         linkconfig::setDataBits(state.LinkConfig, dataBits);
         linkconfig::setProtocol(state.LinkConfig, handshake, linkconfig::ProtocolSpelling::Menu);
         if (ports == Ports::Loopback) linkconfig::setPort(state.LinkConfig, 1);
@@ -257,6 +263,38 @@ private slots:
         QVERIFY(stopping.elapsed() < 1000);
         QVERIFY(!line.terminal().Tempo->isActive());
         QVERIFY(!line.forms->serial().PortOpen());
+    }
+
+    // The port goes away under a repeated emission (the socat cable pulled, the lab's line
+    // killed): one message, the one the other modes give; the timer stops, the menu is back.
+    void repeatedEmissionOnALostPort_data() {
+        QTest::addColumn<AppFixture::Ports>("ports");
+        QTest::newRow("socat cable") << AppFixture::Ports::Cable;
+        QTest::newRow("lab's line") << AppFixture::Ports::Lab;
+    }
+    void repeatedEmissionOnALostPort() {
+        QFETCH(AppFixture::Ports, ports);
+        Line line(8, serial::Handshaking::None, ports);
+        QVERIFY2(line.isReady(), qPrintable(line.errorString()));
+        FEmiRecep& t = line.terminal();
+        onModals(answers({"55"}));
+        line.menu().Identique_Click();
+        QVERIFY(waitFor([&] { return line.peer.received.size() > 20; }));
+        QVERIFY(t.Tempo->isActive());
+        QVERIFY(!line.menu().isEnabled());
+        QString message;
+        onNextModal(pressEnter(&message));
+        if (ports == AppFixture::Ports::Lab)
+            line.lab->kill();
+        else
+            line.cable->unplug();
+        QVERIFY(waitFor([&] { return !t.isVisible(); }));
+        QCOMPARE(message, eventtexts::errorMessage(serial::comEventPortLost));
+        QVERIFY(!t.Tempo->isActive());
+        QVERIFY(line.menu().isEnabled());
+        QVERIFY(!t.MSComm1->PortOpen());
+        settle(200);
+        QCOMPARE(line.errorBoxes->shown, 1);
     }
 
     // A string the line would not take (the far end holds it, by Xoff or CTS) is not reported as

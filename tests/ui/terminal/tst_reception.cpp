@@ -33,12 +33,17 @@ namespace {
 
 using serial::Handshaking;
 
-// The terminal on Com2 (end B), the other computer on Com1 (end A), both 9600 baud, no parity.
+// The terminal on Com2, the other computer at the cable's far end: Com1 (end A) on a socat
+// cable, Com3 on the lab's line; both at `speed` baud, no parity.
 struct Rx : AppFixture {
     PeerPort peer;
 
-    explicit Rx(int dataBits = 8, Handshaking handshake = Handshaking::None)
-        : peer(folder(), 1, QStringLiteral("9600,N,%1,1").arg(dataBits)) {
+    explicit Rx(int dataBits = 8, Handshaking handshake = Handshaking::None,
+                Ports ports = Ports::Cable, const QString& speed = QStringLiteral("9600"))
+        : AppFixture(ports),
+          peer(folder(), ports == Ports::Lab ? 3 : 1,
+               QStringLiteral("%1,N,%2,1").arg(speed).arg(dataBits)) {
+        linkconfig::setSpeed(state.LinkConfig, speed);
         linkconfig::setDataBits(state.LinkConfig, dataBits);
         linkconfig::setParityByLetter(state.LinkConfig, "N");
         linkconfig::setProtocol(state.LinkConfig, handshake, linkconfig::ProtocolSpelling::Menu);
@@ -101,6 +106,7 @@ enum class Mode { String, Text };
 
 Q_DECLARE_METATYPE(Mode)
 Q_DECLARE_METATYPE(Handshaking)
+Q_DECLARE_METATYPE(AppFixture::Ports)
 
 class TstReception : public QObject {
     Q_OBJECT
@@ -327,6 +333,61 @@ private slots:
         r.terminal().Annuler->click();
         b->click();
         QVERIFY(r.peerGets(QByteArray(1, char(code))));
+    }
+
+    // Keys typed faster than the line, in each emission of the exchange: every one shown as it
+    // leaves, in order, none dropped; on a socat cable and on the lab's line, at a slow speed
+    // (110 baud: a key every 90 ms) and a fast one.
+    void exchangeShowsKeys_data() {
+        QTest::addColumn<AppFixture::Ports>("ports");
+        QTest::addColumn<QString>("speed");
+        QTest::addColumn<int>("emission");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<QString>("shown");
+        const struct {
+            AppFixture::Ports ports;
+            const char* name;
+        } cables[] = {{AppFixture::Ports::Cable, "socat"}, {AppFixture::Ports::Lab, "lab"}};
+        for (const auto& cable : cables) {
+            for (const char* speed : {"110", "9600"}) {
+                auto row = [&](const char* what) {
+                    return &QTest::newRow(
+                        qPrintable(QStringLiteral("%1, %2, %3").arg(cable.name, speed, what)));
+                };
+                *row("keyboard") << cable.ports << speed << 0 << "abcdefgh"
+                                 << QByteArray("abcdefgh") << "abcdefgh";
+                *row("decimal") << cable.ports << speed << 1 << "65\r66\r0\r127\r"
+                                << QByteArray("AB\0\x7f", 4) << "65 ; 66 ; 0 ; 127 ; ";
+                *row("hexadecimal") << cable.ports << speed << 2 << "4142007F"
+                                    << QByteArray("AB\0\x7f", 4) << "41 ; 42 ; 00 ; 7F ; ";
+            }
+        }
+    }
+    void exchangeShowsKeys() {
+        QFETCH(AppFixture::Ports, ports);
+        QFETCH(QString, speed);
+        QFETCH(int, emission);
+        QFETCH(QString, keys);
+        QFETCH(QByteArray, sent);
+        QFETCH(QString, shown);
+        Rx r(8, Handshaking::None, ports, speed);
+        QVERIFY2(r.isReady(), qPrintable(r.errorString()));
+        QVERIFY(r.peer.isOpen());
+        r.exchange(emission, 1);
+        QPlainTextEdit* typed = r.terminal().TexteEmission;
+        QVERIFY(typed->isVisible());
+        for (QChar k : keys) {
+            if (k == '\r')
+                QTest::keyClick(typed, Qt::Key_Return);
+            else
+                QTest::keyClick(typed, k.toLatin1());
+        }
+        // Shown as they leave for the line, before they have all arrived.
+        QCOMPARE(typed->toPlainText(), shown);
+        QVERIFY(waitFor([&] { return r.peer.received.size() >= sent.size(); }));
+        QCOMPARE(r.peer.received, sent);
+        QCOMPARE(typed->toPlainText(), shown);
     }
 
     void keypadIsComplete() {
