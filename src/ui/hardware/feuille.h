@@ -11,4 +11,16 @@ public:
 
     // Draws the timing diagram of the example character.
     void Chronogramme() { drawDiagram(); }
+
+    // The test board's documentation, from its schematic on, over the main window (the
+    // test-board guide's way to the drawings).
+    void showBoard();
+
+signals:
+    // The sheet has been left through its Annuler and is bare again: windows that put something
+    // beside it take it away.
+    void sheetCleared();
+
+private:
+    Forms& forms_;
 };

@@ -1,4 +1,5 @@
 #include "ui/shell/fdebut.h"
+#include "ui/shell/svgpicture.h"
 
 #include <QCloseEvent>
 #include <QFrame>

@@ -7,6 +7,7 @@
 
 class Forms;
 struct AppState;
+class SvgPicture;
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -24,9 +25,9 @@ public:
     QTimer* Timer1;
     QLabel* Picture1;
     QTextEdit* TexteDebut;
-    QLabel* ImageDorvanix;
+    SvgPicture* ImageDorvanix;
     QFrame* FrameEnregistrer;
-    QLabel* Image1;
+    SvgPicture* Image1;
     QFrame* Frame2;
     QTextEdit* Text1;
     QPushButton* Oui;

@@ -1,4 +1,5 @@
 #include "ui/shell/fmenu.h"
+#include "ui/shell/svgpicture.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -10,6 +10,7 @@
 
 struct AppState;
 class Forms;
+class SvgPicture;
 class QAction;
 class QFrame;
 class QLabel;
@@ -21,10 +22,10 @@ class FMenu : public QMainWindow {
 public:
     FMenu(Forms& forms, QWidget* parent = nullptr);
 
-    QLabel* Image1;
-    QLabel* Image2;
-    QLabel* Image3;
-    QLabel* Image4;
+    SvgPicture* Image1;
+    SvgPicture* Image2;
+    SvgPicture* Image3;
+    SvgPicture* Image4;
     QFrame* Frame1;
     QLineEdit* Text1;
 

@@ -1,4 +1,5 @@
 #include "ui/shell/fmsg.h"
+#include "ui/shell/svgpicture.h"
 
 #include <QFrame>
 #include <QLabel>

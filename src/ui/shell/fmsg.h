@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class Forms;
+class SvgPicture;
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -15,11 +16,11 @@ class FMsg : public QDialog {
 public:
     explicit FMsg(Forms& forms, QWidget* parent = nullptr);
 
-    QLabel* ImageStop;
+    SvgPicture* ImageStop;
     QFrame* Frame1;
     QTextEdit* Texte;
-    QLabel* Image1;
-    QLabel* Image2;
+    SvgPicture* Image1;
+    SvgPicture* Image2;
     QPushButton* BPOK;
 
     void BPOK_Click();

@@ -1,6 +1,7 @@
 #include "ui/shell/formkit.h"
 
 #include "core/drawsurface.h"
+#include "ui/shell/svgpicture.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -83,14 +84,29 @@ QPixmap picture(const QString& resource, int width, int height) {
     return pm;
 }
 
-QLabel* addPicture(QWidget* parent, const QString& objectName, const QString& resource, int left,
-                   int top, int width, int height, const QString& description) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(objectName);
-    placeTw(label, left, top, width, height);
-    label->setPixmap(picture(resource, tw(width), tw(height)));
-    label->setAccessibleName(description);
-    return label;
+SvgPicture* addPicture(QWidget* parent, const QString& objectName, const QString& resource,
+                       int left, int top, int width, int height, const QString& description) {
+    auto* picture = new SvgPicture(resource, parent);
+    picture->setObjectName(objectName);
+    placeTw(picture, left, top, width, height);
+    picture->setAccessibleName(description);
+    return picture;
+}
+
+SvgPicture* addTippedPicture(QWidget* parent, const QString& objectName, const QString& resource,
+                             int left, int top, int width, int height, const QString& tip) {
+    SvgPicture* picture = addPicture(parent, objectName, resource, left, top, width, height, tip);
+    picture->setToolTip(tip);
+    return picture;
+}
+
+SvgButton* addPictureButton(QWidget* parent, const QString& objectName, const QString& resource,
+                            int left, int top, int width, int height, const QString& tip) {
+    auto* button = new SvgButton(resource, parent);
+    button->setObjectName(objectName);
+    placeTw(button, left, top, width, height);
+    button->setToolTip(tip);
+    return button;
 }
 
 QFrame* addFrame(QWidget* parent, const QString& objectName, int left, int top, int width,

@@ -14,6 +14,8 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class SvgButton;
+class SvgPicture;
 class QTextEdit;
 class QWidget;
 
@@ -76,10 +78,15 @@ QFont pixelFont(const QString& family, int pixelSize, bool bold = false);
 // An SVG resource rendered at a size in pixels (sharp on high-resolution screens).
 QPixmap picture(const QString& resource, int width, int height);
 
-// A picture control: a label showing an SVG resource, placed in twips, with a tooltip and an
-// accessible name.
-QLabel* addPicture(QWidget* parent, const QString& objectName, const QString& resource, int left,
-                   int top, int width, int height, const QString& description);
+// A picture control drawing an SVG resource, placed in twips, with an accessible name.
+SvgPicture* addPicture(QWidget* parent, const QString& objectName, const QString& resource,
+                       int left, int top, int width, int height, const QString& description);
+// The same with a tooltip, which is then its name too.
+SvgPicture* addTippedPicture(QWidget* parent, const QString& objectName, const QString& resource,
+                             int left, int top, int width, int height, const QString& tip);
+// A picture that acts as a button: focusable, pressed by Space or Enter, named by its tooltip.
+SvgButton* addPictureButton(QWidget* parent, const QString& objectName, const QString& resource,
+                            int left, int top, int width, int height, const QString& tip);
 
 // A push button placed in twips, with its tooltip (also its accessible description).
 QPushButton* addButton(QWidget* parent, const QString& objectName, const QString& caption, int left,

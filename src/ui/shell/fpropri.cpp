@@ -1,4 +1,5 @@
 #include "ui/shell/fpropri.h"
+#include "ui/shell/svgpicture.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

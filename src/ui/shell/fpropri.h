@@ -7,6 +7,7 @@
 
 class Forms;
 struct AppState;
+class SvgPicture;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -34,9 +35,9 @@ public:
     QComboBox* Port;
     QLabel* Label5;
     QComboBox* Speed;
-    QLabel* Image1;
+    SvgPicture* Image1;
     QPushButton* OK;
-    QLabel* Image2;
+    SvgPicture* Image2;
 
     // Refills the five lists, then shows the configuration in force.
     void LoadPropertySettings();

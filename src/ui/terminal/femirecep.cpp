@@ -21,6 +21,7 @@
 #include "ui/shell/formkit.h"
 #include "ui/shell/forms.h"
 #include "ui/shell/fpropri.h"
+#include "ui/shell/svgpicture.h"
 #include "ui/terminal/keypadtable.h"
 #include "ui/terminal/receptionview.h"
 
@@ -43,11 +44,9 @@ Box* addTextWindow(QWidget* parent, const QString& name, int top, const QString&
     return box;
 }
 
-QLabel* addRolePicture(QWidget* parent, const QString& name, const QString& resource,
-                       const QString& tip) {
-    QLabel* picture = addPicture(parent, name, resource, 240, 4320, 720, 720, tip);
-    picture->setToolTip(tip);
-    return picture;
+SvgPicture* addRolePicture(QWidget* parent, const QString& name, const QString& resource,
+                           const QString& tip) {
+    return addTippedPicture(parent, name, resource, 240, 4320, 720, 720, tip);
 }
 
 }  // namespace

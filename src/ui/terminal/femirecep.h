@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "ui/shell/surfacewidget.h"
+#include "ui/shell/svgpicture.h"
 
 class Forms;
 struct AppState;
@@ -50,10 +51,10 @@ public:
     QToolButton* ImageImprimer;
     // Where a printout went when no printer could take it: the file's whole path, for a while.
     QLabel* LabelImpression;
-    QLabel* ImageSablier;
-    QLabel* ImageEmission;
-    QLabel* ImageReception;
-    QLabel* ImageEmissionReception;
+    SvgPicture* ImageSablier;
+    SvgPicture* ImageEmission;
+    SvgPicture* ImageReception;
+    SvgPicture* ImageEmissionReception;
     MSComm* MSComm1;
     QTimer* TimerRecep;
     QTimer* TimerBreak;

@@ -23,6 +23,7 @@
 #include "ui/shell/fdebut.h"
 #include "ui/shell/fmenu.h"
 #include "ui/shell/fpropri.h"
+#include "ui/shell/svgpicture.h"
 #include "ui/terminal/fchoixcase.h"
 #include "ui/terminal/femirecep.h"
 #include "ui/terminal/receptionview.h"

@@ -21,6 +21,7 @@
 #include "support/wait.h"
 #include "ui/shell/fmenu.h"
 #include "ui/shell/forms.h"
+#include "ui/shell/svgpicture.h"
 #include "ui/terminal/femirecep.h"
 #include "ui/terminal/receptionview.h"
 

@@ -1,0 +1,137 @@
+#include "ui/shell/svgpicture.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <QSvgRenderer>
+
+// The pictures are compiled into the windows' static library: registered before first use.
+static void registerResources() {
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(resources);
+        return true;
+    }();
+    Q_UNUSED(registered);
+}
+
+namespace {
+
+// A plain picture is announced as a graphic, not as an anonymous client area.
+QAccessibleInterface* pictureAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String("SvgPicture") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Graphic);
+    return nullptr;
+}
+
+void installAccessibleFactory() {
+    static const bool installed = (QAccessible::installFactory(pictureAccessible), true);
+    Q_UNUSED(installed);
+}
+
+// The tooltip is the picture's name: kept in step each time it changes.
+void nameAfterToolTip(QWidget* w, QEvent* event) {
+    if (event->type() == QEvent::ToolTipChange) w->setAccessibleName(w->toolTip());
+}
+
+}  // namespace
+
+SvgDrawing::SvgDrawing(const QString& resource) {
+    setResource(resource);
+}
+
+SvgDrawing::~SvgDrawing() {
+    delete renderer_;
+}
+
+void SvgDrawing::setResource(const QString& resource) {
+    registerResources();
+    delete renderer_;
+    resource_ = resource;
+    renderer_ = new QSvgRenderer(resource);
+    renderer_->setAspectRatioMode(Qt::KeepAspectRatio);
+}
+
+bool SvgDrawing::isValid() const {
+    return renderer_->isValid();
+}
+
+QSizeF SvgDrawing::naturalSize() const {
+    const QRectF box = renderer_->viewBoxF();
+    return box.isEmpty() ? QSizeF(renderer_->defaultSize()) : box.size();
+}
+
+QRectF SvgDrawing::placement(const QRectF& area) const {
+    const QSizeF natural = naturalSize();
+    if (natural.isEmpty() || area.isEmpty()) return QRectF();
+    const QSizeF fitted = natural.scaled(area.size(), Qt::KeepAspectRatio);
+    const QPointF corner(area.left() + (area.width() - fitted.width()) / 2,
+                         area.top() + (area.height() - fitted.height()) / 2);
+    return QRectF(corner, fitted);
+}
+
+void SvgDrawing::paint(QPainter& painter, const QRectF& area) const {
+    const QRectF target = placement(area);
+    if (isValid() && !target.isEmpty()) renderer_->render(&painter, target);
+}
+
+SvgPicture::SvgPicture(const QString& resource, QWidget* parent)
+    : QWidget(parent), drawing_(resource) {
+    installAccessibleFactory();
+}
+
+void SvgPicture::setResource(const QString& resource) {
+    drawing_.setResource(resource);
+    update();
+}
+
+bool SvgPicture::event(QEvent* event) {
+    nameAfterToolTip(this, event);
+    return QWidget::event(event);
+}
+
+void SvgPicture::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    drawing_.paint(painter, QRectF(rect()));
+}
+
+SvgButton::SvgButton(const QString& resource, QWidget* parent)
+    : QAbstractButton(parent), drawing_(resource) {
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::PointingHandCursor);
+}
+
+void SvgButton::setResource(const QString& resource) {
+    drawing_.setResource(resource);
+    update();
+}
+
+bool SvgButton::event(QEvent* event) {
+    nameAfterToolTip(this, event);
+    return QAbstractButton::event(event);
+}
+
+void SvgButton::keyPressEvent(QKeyEvent* event) {
+    // Enter presses a focused button here as Space does, as in the rest of the program.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        !event->isAutoRepeat()) {
+        animateClick();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
+}
+
+void SvgButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QRectF area = QRectF(rect()).adjusted(1, 1, -1, -1);
+    if (isDown()) painter.translate(1, 1);
+    drawing_.paint(painter, area);
+    if (hasFocus()) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+}

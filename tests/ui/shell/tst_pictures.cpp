@@ -1,0 +1,158 @@
+// The windows' pictures: every drawing a window shows exists and draws something; a picture is
+// named by its tooltip as the tooltip changes; a picture button is a button for the keyboard;
+// pictures reach a page as drawing commands, not as a bitmap.
+#include <QAccessible>
+#include <QApplication>
+#include <QDirIterator>
+#include <QImage>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "support/appfixture.h"
+#include "ui/shell/formkit.h"
+#include "ui/shell/pageprinter.h"
+#include "ui/shell/surfacewidget.h"
+#include "ui/shell/svgpicture.h"
+
+using namespace testsupport;
+
+namespace {
+
+// How many pixels of `drawing` come out non-transparent at a given size.
+int inkedPixels(const SvgDrawing& drawing, const QSize& size) {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    drawing.paint(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    painter.end();
+    int inked = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) inked += qAlpha(image.pixel(x, y)) > 0;
+    return inked;
+}
+
+template <class W>
+QStringList blankPictures() {
+    QStringList out;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        for (W* w : top->findChildren<W*>()) {
+            if (!w->drawing().isValid() || inkedPixels(w->drawing(), QSize(64, 64)) == 0)
+                out << QStringLiteral("%1/%2: %3")
+                           .arg(top->objectName(), w->objectName(), w->resource());
+        }
+    return out;
+}
+
+}  // namespace
+
+class TstPictures : public QObject {
+    Q_OBJECT
+private slots:
+    void everyResourceDraws() {
+        formkit::picture(QStringLiteral(":/printer.svg"), 1, 1);  // registers the resources
+        QStringList blank;
+        int seen = 0;
+        for (QDirIterator it(QStringLiteral(":/"), {QStringLiteral("*.svg")}, QDir::Files,
+                             QDirIterator::Subdirectories);
+             it.hasNext();) {
+            const QString path = it.next();
+            ++seen;
+            const SvgDrawing drawing(path);
+            if (!drawing.isValid() || inkedPixels(drawing, QSize(96, 96)) == 0) blank << path;
+        }
+        QVERIFY(seen > 0);
+        QCOMPARE(blank, QStringList());
+    }
+
+    void everyWindowsPictureDraws() {
+        AppFixture app(AppFixture::Ports::Absent);
+        app.forms->loadAll();
+        QVERIFY(!QApplication::topLevelWidgets().isEmpty());
+        QCOMPARE(blankPictures<SvgPicture>(), QStringList());
+        QCOMPARE(blankPictures<SvgButton>(), QStringList());
+    }
+
+    void drawingKeepsItsProportions_data() {
+        QTest::addColumn<QRectF>("area");
+        QTest::newRow("wide") << QRectF(10, 20, 400, 50);
+        QTest::newRow("tall") << QRectF(0, 0, 50, 400);
+        QTest::newRow("one pixel") << QRectF(0, 0, 1, 1);
+    }
+    void drawingKeepsItsProportions() {
+        QFETCH(QRectF, area);
+        const SvgDrawing drawing(QStringLiteral(":/printer.svg"));
+        const QSizeF natural = drawing.naturalSize();
+        const QRectF placed = drawing.placement(area);
+        QVERIFY(area.contains(placed.adjusted(0.01, 0.01, -0.01, -0.01)));
+        QCOMPARE(qRound(placed.width() / placed.height() * 1000),
+                 qRound(natural.width() / natural.height() * 1000));
+        QVERIFY(qFuzzyCompare(placed.center().x(), area.center().x()));
+        QVERIFY(qFuzzyCompare(placed.center().y(), area.center().y()));
+        QVERIFY(qFuzzyCompare(placed.width(), area.width()) ||
+                qFuzzyCompare(placed.height(), area.height()));
+    }
+
+    void missingResourceDrawsNothing() {
+        const SvgDrawing drawing(QStringLiteral(":/no-such-picture.svg"));
+        QVERIFY(!drawing.isValid());
+        QCOMPARE(inkedPixels(drawing, QSize(32, 32)), 0);
+    }
+
+    void nameFollowsTheToolTip() {
+        QWidget window;
+        SvgPicture* picture =
+            formkit::addTippedPicture(&window, "p", ":/printer.svg", 0, 0, 480, 480, "Un");
+        SvgButton* button =
+            formkit::addPictureButton(&window, "b", ":/printer.svg", 600, 0, 480, 480, "Deux");
+        QCOMPARE(QAccessible::queryAccessibleInterface(picture)->text(QAccessible::Name), "Un");
+        QCOMPARE(QAccessible::queryAccessibleInterface(picture)->role(), QAccessible::Graphic);
+        QCOMPARE(QAccessible::queryAccessibleInterface(button)->role(), QAccessible::Button);
+        picture->setToolTip("Autre");
+        button->setToolTip("Suite");
+        QCOMPARE(QAccessible::queryAccessibleInterface(picture)->text(QAccessible::Name), "Autre");
+        QCOMPARE(QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name), "Suite");
+    }
+
+    void pictureButtonTakesTheKeyboard_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Space") << int(Qt::Key_Space);
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+    }
+    void pictureButtonTakesTheKeyboard() {
+        QFETCH(int, key);
+        QWidget window;
+        formkit::addButton(&window, "before", "Avant", 0, 0, 1200, 400);
+        SvgButton* button =
+            formkit::addPictureButton(&window, "b", ":/printer.svg", 0, 600, 480, 480, "Imprimer");
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.activateWindow();
+        window.findChild<QWidget*>("before")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), button);
+        QSignalSpy clicked(button, &QAbstractButton::clicked);
+        QTest::keyClick(button, Qt::Key(key));
+        QTRY_COMPARE(clicked.count(), 1);
+    }
+
+    // On paper a picture is lines: the PDF of a page that shows one holds no bitmap.
+    void pictureReachesAPageAsLines() {
+        SurfaceWidget page;
+        page.resize(200, 200);
+        formkit::addPicture(&page, "p", ":/printer.svg", 0, 0, 1500, 1500, "");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("page.pdf");
+        QCOMPARE(pageprinter::writePdf(page, path).outcome, pageprinter::Outcome::WrittenToFile);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.size() > 0);
+        QVERIFY(!bytes.contains("/Subtype /Image"));
+    }
+};
+
+QTEST_MAIN(TstPictures)
+#include "tst_pictures.moc"
