@@ -2,6 +2,8 @@
 //   screenshots OUTPUT_DIR
 //   screenshots --first-emission OUTPUT_DIR   the whole screen after the first emission of each
 //                                             emission item opened from the menu
+//   screenshots --lab-exchange OUTPUT_DIR     the whole screen during the exchange on the lab's
+//                                             loopback plug (Com1), at 9600 and 110 bauds
 // Run it under xvfb-run (whole-screen grabs, window frames included when a window manager runs)
 // or with QT_QPA_PLATFORM=offscreen (each window's client area only).
 
@@ -269,6 +271,38 @@ void firstEmissionShots(Forms& forms, const QString& out) {
         QDir(out).filePath("first-emission-back-to-menu.png"));
 }
 
+// The exchange as a student drives it on the lab's Com1, the loopback plug: the keys typed are
+// shown as sent and come back as received, at 9600 bauds and at 110, keys typed faster than the
+// line at 110 waiting their turn.
+void labExchangeShots(Forms& forms, const QString& out) {
+    testsupport::LabLine lab;
+    if (!lab.isReady() || !lab.writePortMap()) return;
+    AppState& state = forms.state();
+    forms.serial().setPortMapDirectory(lab.folder());
+    FEmiRecep& terminal = forms.get<FEmiRecep>();
+    const struct {
+        int speed;
+        int emission;
+        int reception;
+        const char* keys;
+    } shots[] = {{9600, 0, 0, "Bonjour !"}, {9600, 1, 1, "65\r66\r233\r"}, {110, 0, 0, "abcdefgh"}};
+    for (const auto& shot : shots) {
+        linkconfig::setSpeed(state.LinkConfig, QString::number(shot.speed));
+        linkconfig::setPort(state.LinkConfig, 1);
+        forms.get<FMenu>().ShowLinkStatus();
+        startExchange(forms, shot.emission, shot.reception, false);
+        for (const char* k = shot.keys; *k; ++k) {
+            terminal.Form_KeyPress(QString::fromLatin1(k, 1), *k == '\r' ? Qt::Key_Return : 0);
+            settle(30);
+        }
+        settle(shot.speed == 110 ? 1500 : 600);
+        QGuiApplication::primaryScreen()->grabWindow(0).save(QDir(out).filePath(
+            QStringLiteral("lab-exchange-%1-%2.png").arg(shot.speed).arg(shot.emission)));
+        terminal.Annuler_Click();
+    }
+    forms.serial().setPortMapDirectory(state.workDir);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -276,7 +310,8 @@ int main(int argc, char* argv[]) {
     QApplication::setFont(formkit::formFont());
     QApplication::setQuitOnLastWindowClosed(false);
     const bool firstEmission = argc > 1 && QByteArray(argv[1]) == "--first-emission";
-    const int outArg = firstEmission ? 2 : 1;
+    const bool labExchange = argc > 1 && QByteArray(argv[1]) == "--lab-exchange";
+    const int outArg = firstEmission || labExchange ? 2 : 1;
     const QString out = argc > outArg ? QString::fromLocal8Bit(argv[outArg]) : QDir::currentPath();
     QDir().mkpath(out);
 
@@ -289,6 +324,12 @@ int main(int argc, char* argv[]) {
     if (firstEmission) {
         forms.loadAll();
         firstEmissionShots(forms, out);
+        return 0;
+    }
+    if (labExchange) {
+        forms.loadAll();
+        forms.showMenu();
+        labExchangeShots(forms, out);
         return 0;
     }
 
