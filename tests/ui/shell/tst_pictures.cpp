@@ -1,13 +1,16 @@
-// The windows' pictures: every drawing a window shows exists and draws something; a picture is
-// named by its tooltip as the tooltip changes; a picture button is a button for the keyboard;
-// pictures reach a page as drawing commands, not as a bitmap.
+// The windows' pictures: every drawing a window shows exists and draws something, stays inside
+// its own frame and uses only what the SVG renderer draws; a picture is named by its tooltip as
+// the tooltip changes; a picture button is a button for the keyboard; pictures reach a page as
+// drawing commands, not as a bitmap.
 #include <QAccessible>
 #include <QApplication>
 #include <QDirIterator>
 #include <QImage>
 #include <QPainter>
 #include <QSignalSpy>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 #include "support/appfixture.h"
@@ -33,6 +36,63 @@ int inkedPixels(const SvgDrawing& drawing, const QSize& size) {
     return inked;
 }
 
+QStringList svgResources() {
+    formkit::picture(QStringLiteral(":/printer.svg"), 1, 1);  // registers the resources
+    QStringList out;
+    for (QDirIterator it(QStringLiteral(":/"), {QStringLiteral("*.svg")}, QDir::Files,
+                         QDirIterator::Subdirectories);
+         it.hasNext();)
+        out << it.next();
+    return out;
+}
+
+// Pixels inked outside the drawing's frame (grown by `slack` natural pixels for the half of an
+// edge stroke), the drawing rendered at `scale` in the middle of a canvas three frames wide.
+int inkOutsideFrame(const QString& path, int scale, int slack) {
+    QSvgRenderer renderer(path);
+    const QSize frame = (renderer.viewBoxF().size() * scale).toSize();
+    QImage image(frame * 3, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    renderer.render(&painter, QRectF(QPointF(frame.width(), frame.height()), QSizeF(frame)));
+    painter.end();
+    const QRect inside =
+        QRect(QPoint(frame.width(), frame.height()), frame)
+            .adjusted(-slack * scale, -slack * scale, slack * scale, slack * scale);
+    int outside = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            outside += !inside.contains(x, y) && qAlpha(image.pixel(x, y)) > 0;
+    return outside;
+}
+
+// What in a drawing's source the renderer would ignore or a printer could not scale.
+QStringList unsupportedParts(const QString& path) {
+    static const QStringList refusedElements = {"filter",   "mask",          "marker", "style",
+                                                "textPath", "foreignObject", "image",  "pattern"};
+    static const QStringList refusedAttributes = {"class", "style", "filter", "mask"};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {QStringLiteral("unreadable")};
+    QStringList out;
+    QXmlStreamReader xml(&file);
+    bool root = true;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+        const QString name = xml.name().toString();
+        if (root)
+            for (const char* needed : {"viewBox", "width", "height"})
+                if (!xml.attributes().hasAttribute(QLatin1String(needed)))
+                    out << QStringLiteral("svg without %1").arg(QLatin1String(needed));
+        root = false;
+        if (refusedElements.contains(name)) out << name;
+        for (const QXmlStreamAttribute& attribute : xml.attributes())
+            if (refusedAttributes.contains(attribute.name().toString()))
+                out << QStringLiteral("%1 %2").arg(name, attribute.name().toString());
+    }
+    if (xml.hasError()) out << xml.errorString();
+    return out;
+}
+
 template <class W>
 QStringList blankPictures() {
     QStringList out;
@@ -51,19 +111,31 @@ class TstPictures : public QObject {
     Q_OBJECT
 private slots:
     void everyResourceDraws() {
-        formkit::picture(QStringLiteral(":/printer.svg"), 1, 1);  // registers the resources
+        const QStringList paths = svgResources();
+        QVERIFY(!paths.isEmpty());
         QStringList blank;
-        int seen = 0;
-        for (QDirIterator it(QStringLiteral(":/"), {QStringLiteral("*.svg")}, QDir::Files,
-                             QDirIterator::Subdirectories);
-             it.hasNext();) {
-            const QString path = it.next();
-            ++seen;
+        for (const QString& path : paths) {
             const SvgDrawing drawing(path);
             if (!drawing.isValid() || inkedPixels(drawing, QSize(96, 96)) == 0) blank << path;
         }
-        QVERIFY(seen > 0);
         QCOMPARE(blank, QStringList());
+    }
+
+    // A label or a wire that runs past the frame is cut off wherever the picture is shown.
+    void everyResourceStaysInItsFrame() {
+        QStringList overflowing;
+        for (const QString& path : svgResources())
+            if (const int ink = inkOutsideFrame(path, 2, 2); ink > 0)
+                overflowing << QStringLiteral("%1: %2 px").arg(path).arg(ink);
+        QVERIFY2(overflowing.isEmpty(), qPrintable(overflowing.join(QStringLiteral(", "))));
+    }
+
+    void everyResourceIsPlainSvg() {
+        QStringList refused;
+        for (const QString& path : svgResources())
+            for (const QString& part : unsupportedParts(path))
+                refused << QStringLiteral("%1: %2").arg(path, part);
+        QVERIFY2(refused.isEmpty(), qPrintable(refused.join(QStringLiteral(", "))));
     }
 
     void everyWindowsPictureDraws() {
