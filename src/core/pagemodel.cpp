@@ -61,44 +61,51 @@ bool readHeader(Reader& r, const QString& line, int number) {
     return true;
 }
 
-bool readColour(Reader& r, const QString& args, PageLine& out) {
+bool readColour(const QString& args, PageLine* out, QString* error) {
     const QStringList parts = names(args);
     if (parts.isEmpty()) {
-        out.kind = PageLine::Kind::DefaultColour;
+        out->kind = PageLine::Kind::DefaultColour;
         return true;
     }
     int rgb[3];
-    if (parts.size() != 3) return r.fail(out.fileLine, QStringLiteral("couleur : R G B attendus"));
+    *error = QStringLiteral("couleur : trois nombres de 0 à 255 attendus (R G B)");
+    if (parts.size() != 3) return false;
     for (int i = 0; i < 3; ++i)
-        if (!readNumber(parts[i], &rgb[i]) || rgb[i] > 255)
-            return r.fail(out.fileLine, QStringLiteral("couleur invalide"));
-    out.kind = PageLine::Kind::Colour;
-    out.colour = QColor(rgb[0], rgb[1], rgb[2]);
+        if (!readNumber(parts[i], &rgb[i]) || rgb[i] > 255) return false;
+    out->kind = PageLine::Kind::Colour;
+    out->colour = QColor(rgb[0], rgb[1], rgb[2]);
     return true;
 }
 
-// One line of the text; blank lines are skipped before.
 bool readBody(Reader& r, const QString& line, int number) {
     PageLine out;
-    out.fileLine = number;
-    if (line == kEmptyLine) {
-        out.kind = PageLine::Kind::Empty;
-    } else if (line.startsWith(QLatin1String("@y "))) {
-        out.kind = PageLine::Kind::MoveY;
-        if (!readNumber(line.mid(3), &out.y)) return r.fail(number, QStringLiteral("y invalide"));
-    } else if (line.startsWith(QLatin1String("@couleur"))) {
-        if (!readColour(r, line.mid(8), out)) return false;
-    } else {
-        const qsizetype mark = line.indexOf(QLatin1String("> "));
-        if (mark <= 0 || !readNumber(line.left(mark), &out.x))
-            return r.fail(number, QStringLiteral("« X> texte » attendu"));
-        out.text = line.mid(mark + 2);
-    }
+    QString error;
+    if (!parseLine(line, number, &out, &error)) return r.fail(number, error);
     r.page.lines.append(out);
     return true;
 }
 
 }  // namespace
+
+bool parseLine(const QString& line, int fileLine, PageLine* out, QString* error) {
+    *out = PageLine();
+    out->fileLine = fileLine;
+    if (line == kEmptyLine) {
+        out->kind = PageLine::Kind::Empty;
+    } else if (line.startsWith(QLatin1String("@y "))) {
+        out->kind = PageLine::Kind::MoveY;
+        *error = QStringLiteral("y invalide");
+        return readNumber(line.mid(3), &out->y);
+    } else if (line.startsWith(QLatin1String("@couleur"))) {
+        return readColour(line.mid(8), out, error);
+    } else {
+        const qsizetype mark = line.indexOf(QLatin1String("> "));
+        *error = QStringLiteral("« X> texte » attendu");
+        if (mark <= 0 || !readNumber(line.left(mark), &out->x)) return false;
+        out->text = line.mid(mark + 2);
+    }
+    return true;
+}
 
 QStringList Page::controls() const {
     QStringList all = show + hide;
@@ -129,9 +136,13 @@ ParseResult parse(const QString& text) {
 }
 
 void draw(const Page& page, DrawSurface& surface) {
-    const QColor own = surface.ForeColor;
     surface.CurrentY = page.firstY;
-    for (const PageLine& line : page.lines) {
+    drawLines(page.lines, surface);
+}
+
+void drawLines(const QList<PageLine>& lines, DrawSurface& surface) {
+    const QColor own = surface.ForeColor;
+    for (const PageLine& line : lines) {
         switch (line.kind) {
             case PageLine::Kind::Text:
                 surface.CurrentX = line.x;

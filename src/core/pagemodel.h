@@ -68,6 +68,13 @@ struct ParseResult {
 // Reads a page file's text (already decoded).
 ParseResult parse(const QString& text);
 
+// Reads one line of a page's text (not blank), numbered `fileLine`; false with the reason when
+// it is none of the forms above. Other files made of such lines (the exercises) use it too.
+bool parseLine(const QString& line, int fileLine, PageLine* out, QString* error);
+
+// Prints lines as draw() does, from the cursor where it is.
+void drawLines(const QList<PageLine>& lines, DrawSurface& surface);
+
 // Prints the page's lines on a surface that measures in twips, from the page's first y: the
 // surface is not cleared first. The text colour is left as the page set it last.
 void draw(const Page& page, DrawSurface& surface);
