@@ -123,10 +123,24 @@ QString portSettings(const LinkRecord& c) {
 }
 
 int maxCodeValue(const LinkRecord& c) {
-    bool ok = false;
-    const int bits = c.DataBits.toInt(&ok);
-    if (!ok || bits < 4 || bits > 8) return 255;
-    return (1 << bits) - 1;
+    const int bits = dataBits(c);
+    return bits == 0 ? 255 : (1 << bits) - 1;
+}
+
+int speed(const LinkRecord& c) {
+    return speeds().contains(c.Speed) ? c.Speed.toInt() : 0;
+}
+
+int dataBits(const LinkRecord& c) {
+    return dataBitsList().contains(c.DataBits) ? c.DataBits.toInt() : 0;
+}
+
+Parity parity(const LinkRecord& c) {
+    return Parity(qMax(0, parityLetters().indexOf(c.ParityLetter)));
+}
+
+StopBits stopBits(const LinkRecord& c) {
+    return StopBits(qMax(0, stopBitsList().indexOf(c.StopBits)));
 }
 
 }  // namespace linkconfig

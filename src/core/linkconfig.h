@@ -69,4 +69,13 @@ QString portSettings(const LinkRecord& c);
 // The largest code for the data bits, as a number (127 for "7"); 255 when DataBits is unknown.
 int maxCodeValue(const LinkRecord& c);
 
+// The record's settings as values, for the rules that reason about them. A field that holds none
+// of its family's texts (a record being built) reads as 0, or as the family's first value.
+enum class Parity { None, Even, Odd, Space, Mark };  // the order of parityLetters()
+enum class StopBits { One, OneAndHalf, Two };        // the order of stopBitsList()
+int speed(const LinkRecord& c);                      // bauds; 0 when not one of speeds()
+int dataBits(const LinkRecord& c);                   // 4..8; 0 when not one of dataBitsList()
+Parity parity(const LinkRecord& c);                  // None when not a parity letter
+StopBits stopBits(const LinkRecord& c);              // One when not one of stopBitsList()
+
 }  // namespace linkconfig

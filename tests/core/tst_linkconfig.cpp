@@ -4,7 +4,9 @@
 #include "core/accesscode.h"
 #include "core/linkconfig.h"
 
+using linkconfig::Parity;
 using linkconfig::ProtocolSpelling;
+using linkconfig::StopBits;
 
 class TstLinkConfig : public QObject {
     Q_OBJECT
@@ -131,6 +133,50 @@ private slots:
         QVERIFY(linkconfig::statusText(c).endsWith(",  " + ending));
         QVERIFY(!linkconfig::setProtocol(c, serial::Handshaking(4), ProtocolSpelling::Menu));
         QCOMPARE(c.Handshake, chosen);
+    }
+
+    // The typed reading of a record agrees with the texts its writers put there, and a record
+    // holding no text of a family reads as "none".
+    void typedReading_data() {
+        QTest::addColumn<QString>("speed");
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<QString>("parity");
+        QTest::addColumn<QString>("stop");
+        QTest::addColumn<int>("bauds");
+        QTest::addColumn<int>("parityValue");
+        QTest::addColumn<int>("stopValue");
+        QTest::newRow("slowest, 4 bits, mark, 1.5")
+            << "110" << 4 << "M"
+            << "1.5" << 110 << int(Parity::Mark) << int(StopBits::OneAndHalf);
+        QTest::newRow("fastest, 8 bits, odd, 2")
+            << "28800" << 8 << "O"
+            << "2" << 28800 << int(Parity::Odd) << int(StopBits::Two);
+        QTest::newRow("space, 1") << "14400" << 5 << "S"
+                                  << "1" << 14400 << int(Parity::Space) << int(StopBits::One);
+    }
+    void typedReading() {
+        QFETCH(QString, speed);
+        QFETCH(int, bits);
+        QFETCH(QString, parity);
+        QFETCH(QString, stop);
+        LinkRecord c = linkconfig::defaults({});
+        QVERIFY(linkconfig::setSpeed(c, speed));
+        QVERIFY(linkconfig::setDataBits(c, bits));
+        QVERIFY(linkconfig::setParityByLetter(c, parity));
+        QVERIFY(linkconfig::setStopBits(c, stop));
+        QTEST(linkconfig::speed(c), "bauds");
+        QCOMPARE(linkconfig::dataBits(c), bits);
+        QTEST(int(linkconfig::parity(c)), "parityValue");
+        QTEST(int(linkconfig::stopBits(c)), "stopValue");
+        QCOMPARE(linkconfig::maxCodeValue(c), c.MaxCode.toInt());
+    }
+    void emptyRecordReadsAsNone() {
+        const LinkRecord c;
+        QCOMPARE(linkconfig::speed(c), 0);
+        QCOMPARE(linkconfig::dataBits(c), 0);
+        QCOMPARE(linkconfig::parity(c), Parity::None);
+        QCOMPARE(linkconfig::stopBits(c), StopBits::One);
+        QCOMPARE(linkconfig::maxCodeValue(c), 255);
     }
 };
 

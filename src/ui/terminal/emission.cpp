@@ -14,6 +14,7 @@
 #include "core/codepage.h"
 #include "core/entryrules.h"
 #include "core/framebits.h"
+#include "core/linkconfig.h"
 #include "serial/mscomm.h"
 #include "ui/shell/fmenu.h"
 #include "ui/shell/forms.h"
@@ -77,7 +78,7 @@ void FEmiRecep::Ascii() {
     surface().Cls();
     forms_.EssaiPort();
     if (state_.CommError == 1) return;
-    const int bits = state_.LinkConfig.DataBits.toInt();
+    const int bits = linkconfig::dataBits(state_.LinkConfig);
     if (bits != 7 && bits != 8) {
         forms_.ShowError(kTooFewDataBits);
         return;
@@ -235,7 +236,7 @@ void FEmiRecep::Identique() {
 }
 
 int FEmiRecep::repeatedQueueTarget() const {
-    const qint64 speed = state_.LinkConfig.Speed.toLongLong();
+    const qint64 speed = linkconfig::speed(state_.LinkConfig);
     const qint64 frameBits = qMax<qint64>(1, state_.FrameBits.size());
     const qint64 ahead = speed * kRepeatLeadMs / (frameBits * 1000);
     return int(qMax<qint64>(kRepeatLeastQueued, ahead));

@@ -7,6 +7,7 @@
 #include <QRadioButton>
 
 #include "core/appstate.h"
+#include "core/linkconfig.h"
 #include "ui/shell/formkit.h"
 #include "ui/shell/forms.h"
 #include "ui/terminal/femirecep.h"
@@ -90,7 +91,7 @@ ExchangeChoice FChoixCase::choice() const {
 }
 
 void FChoixCase::OK_Click() {
-    const int bits = state_.LinkConfig.DataBits.toInt();
+    const int bits = linkconfig::dataBits(state_.LinkConfig);
     const bool wideEnough = bits >= kKeyboardBits;
     ExchangeChoice c = choice();
     if (c.emission == ExchangeChoice::Emission::Keyboard && !wideEnough) {

@@ -1,0 +1,147 @@
+// Page files: what a teacher may write in one, what is refused with the line to correct, and how
+// a page's lines land on a window's surface.
+#include <QtTest>
+
+#include "core/drawsurface.h"
+#include "core/pagemodel.h"
+
+namespace {
+
+const QString kHeader = QStringLiteral("fenêtre: FInfo\ntitre: Essai\ny: 1000\ntexte:\n");
+
+pages::Page parsed(const QString& text) {
+    const pages::ParseResult r = pages::parse(text);
+    if (!r.page) qWarning() << r.error << "line" << r.line;
+    return r.page.value_or(pages::Page());
+}
+
+// A surface measuring in twips, as the page windows draw.
+struct Sheet {
+    Sheet() {
+        surface.setClientSize(QSizeF(598, 347));
+        surface.setScaleMode(DrawSurface::ScaleMode::Twip);
+    }
+    QList<DrawItem> texts() const {
+        QList<DrawItem> out;
+        for (const DrawItem& i : surface.items())
+            if (i.kind == DrawItem::Kind::Text && !i.text.isEmpty()) out << i;
+        return out;
+    }
+    DrawSurface surface;
+};
+
+}  // namespace
+
+class TstPageModel : public QObject {
+    Q_OBJECT
+private slots:
+    void header() {
+        const pages::Page page = parsed(
+            "# Une page\n\nfenêtre:  FMessage \ntitre: Port Série\nmontrer: BPExercice(1)  "
+            "Annuler\n"
+            "cacher: BPExemple\nlégende BPExercice(0): Exercice n°1\nfocus: Annuler\ny: 2500\n"
+            "texte:\n");
+        QCOMPARE(page.window, QStringLiteral("FMessage"));
+        QCOMPARE(page.caption, QStringLiteral("Port Série"));
+        QCOMPARE(page.show, QStringList({"BPExercice(1)", "Annuler"}));
+        QCOMPARE(page.hide, QStringList({"BPExemple"}));
+        QCOMPARE(page.captions.value(0).second, QStringLiteral("Exercice n°1"));
+        QCOMPARE(page.firstY, 2500);
+        QCOMPARE(page.controls(),
+                 QStringList({"BPExercice(1)", "Annuler", "BPExemple", "BPExercice(0)"}));
+        QVERIFY(page.lines.isEmpty());
+    }
+
+    void refused_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("line");
+        QTest::newRow("no window") << "titre: x\ntexte:\n500> a" << 0;
+        QTest::newRow("no text part") << "fenêtre: FInfo\n" << 0;
+        QTest::newRow("unknown key") << "fenêtre: FInfo\ncouleur: 1 2 3\ntexte:\n" << 2;
+        QTest::newRow("not key: value") << "fenêtre FInfo\ntexte:\n" << 1;
+        QTest::newRow("negative y") << "fenêtre: FInfo\ny: -5\ntexte:\n" << 2;
+        QTest::newRow("line without x") << kHeader + "500> a\nbonjour" << 6;
+        QTest::newRow("x not a number") << kHeader + "abc> a" << 5;
+        QTest::newRow("colour out of range") << kHeader + "@couleur 0 0 256" << 5;
+        QTest::newRow("colour of two parts") << kHeader + "@couleur 0 0" << 5;
+        QTest::newRow("move to nowhere") << kHeader + "@y haut" << 5;
+    }
+    void refused() {
+        QFETCH(QString, text);
+        QFETCH(int, line);
+        const pages::ParseResult r = pages::parse(text);
+        QVERIFY(!r.page);
+        QVERIFY(!r.error.isEmpty());
+        QCOMPARE(r.line, line);
+    }
+
+    // The words as written, leading, doubled and trailing blanks included, with CR LF files too.
+    void blanksKept() {
+        const pages::Page page = parsed(kHeader + "500>    Trois blancs  puis deux  \r\n300> fin");
+        QCOMPARE(page.lines.size(), 2);
+        QCOMPARE(page.lines[0].text, QStringLiteral("   Trois blancs  puis deux  "));
+        QCOMPARE(page.lines[1].x, 300);
+        QCOMPARE(page.lines[1].text, QStringLiteral("fin"));
+    }
+
+    // Lines go down one line height each from the first y, an empty line included; "@y" puts
+    // the cursor where it says.
+    void linesGoDown() {
+        Sheet s;
+        pages::draw(parsed(kHeader + "500> un\n300> deux\n¶\n500> trois\n@y 4500\n800> quatre"),
+                    s.surface);
+        const QList<DrawItem> t = s.texts();
+        QCOMPARE(t.size(), 4);
+        const double h = s.surface.lineHeight();
+        QCOMPARE(t[0].p1, QPointF(500, 1000));
+        QCOMPARE(t[1].p1, QPointF(300, 1000 + h));
+        QCOMPARE(t[2].p1, QPointF(500, 1000 + 3 * h));
+        QCOMPARE(t[3].p1, QPointF(800, 4500));
+    }
+
+    // Every "|" moves to the next zone boundary: a leading one, doubled ones, an empty cell.
+    void zones_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QList<int>>("zones");  // the zone each text starts in
+        QTest::newRow("three items") << "0> - n°1|Com1|3F8," << QList<int>{0, 1, 2};
+        QTest::newRow("separators first") << "40> ||2|||3|TxD" << QList<int>{2, 5, 6};
+        QTest::newRow("empty cell") << "0> |n°1||entrée CD" << QList<int>{1, 3};
+    }
+    void zones() {
+        QFETCH(QString, line);
+        QFETCH(QList<int>, zones);
+        Sheet s;
+        pages::draw(parsed(kHeader + line), s.surface);
+        const QList<DrawItem> t = s.texts();
+        QCOMPARE(t.size(), zones.size());
+        const double zone = s.surface.zoneWidth();
+        for (int i = 0; i < t.size(); ++i) {
+            QCOMPARE(qRound(t[i].p1.x() / zone * 1000), zones[i] * 1000);
+            QCOMPARE(t[i].p1.y(), t[0].p1.y());
+        }
+    }
+
+    void colours() {
+        Sheet s;
+        s.surface.ForeColor = QColor(0, 0, 128);
+        pages::draw(parsed(kHeader + "500> a\n@couleur 128 0 0\n500> b\n@couleur\n500> c"),
+                    s.surface);
+        const QList<DrawItem> t = s.texts();
+        QCOMPARE(t.size(), 3);
+        QCOMPARE(t[0].color, QColor(0, 0, 128));
+        QCOMPARE(t[1].color, QColor(128, 0, 0));
+        QCOMPARE(t[2].color, QColor(0, 0, 128));
+    }
+
+    void outsideTheArea() {
+        Sheet s;
+        const QString wide = QString(400, QLatin1Char('m'));
+        pages::draw(parsed(kHeader + "500> court\n300> " + wide + "\n@y 5000\n500> bas"),
+                    s.surface);
+        const QRectF area(0, 0, 8970, 4400);
+        QCOMPARE(pages::outside(s.surface, area), QStringList({wide, "bas"}));
+    }
+};
+
+QTEST_MAIN(TstPageModel)
+#include "tst_pagemodel.moc"
