@@ -98,10 +98,10 @@ const Line::End* Line::find(const QString& name) const {
 
 // ---- Commands --------------------------------------------------------------------------------
 
-void Line::open(Nanos at, const QString& end, const Format& format, Handshake handshake, bool dtr,
+bool Line::open(Nanos at, const QString& end, const Format& format, Handshake handshake, bool dtr,
                 bool rts) {
     End* e = find(end);
-    if (!e) return;
+    if (!e || !isUartSpeed(format.speed)) return false;
     catchUp(at, false);
     e->open = true;
     e->format = format;
@@ -115,6 +115,7 @@ void Line::open(Nanos at, const QString& end, const Format& format, Handshake ha
     e->decoder.setFormat(format);
     e->deliveries.clear();
     updateInputs(now_);
+    return true;
 }
 
 void Line::close(Nanos at, const QString& end) {
@@ -130,15 +131,16 @@ void Line::close(Nanos at, const QString& end) {
     updateInputs(now_);
 }
 
-void Line::setFormat(Nanos at, const QString& end, const Format& format) {
+bool Line::setFormat(Nanos at, const QString& end, const Format& format) {
     End* e = find(end);
-    if (!e) return;
+    if (!e || !isUartSpeed(format.speed)) return false;
     catchUp(at, false);
     e->format = format;
     // The next frame may still follow the current one back to back, timed at the new speed.
     e->streamOrigin = e->streamEnd;
     e->streamHalfBits = 0;
     e->decoder.setFormat(format);
+    return true;
 }
 
 void Line::setHandshake(Nanos at, const QString& end, Handshake handshake) {

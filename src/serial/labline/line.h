@@ -91,11 +91,12 @@ public:
     void setProbe(LevelProbe probe) { probe_ = std::move(probe); }
 
     // Commands. Times never go back: an earlier time counts as the line's current time.
-    // Commands naming an unknown end are ignored.
-    void open(Nanos at, const QString& end, const Format& format, Handshake handshake, bool dtr,
+    // Commands naming an unknown end are ignored. A format at a speed no UART offers
+    // (isUartSpeed) is refused: open and setFormat then change nothing and give false.
+    bool open(Nanos at, const QString& end, const Format& format, Handshake handshake, bool dtr,
               bool rts);
     void close(Nanos at, const QString& end);
-    void setFormat(Nanos at, const QString& end, const Format& format);
+    bool setFormat(Nanos at, const QString& end, const Format& format);
     void setHandshake(Nanos at, const QString& end, Handshake handshake);
     void setDtr(Nanos at, const QString& end, bool on);
     void setRts(Nanos at, const QString& end, bool on);

@@ -52,6 +52,42 @@ struct Rig {
 class TstLablineLine : public QObject {
     Q_OBJECT
 private slots:
+    // The line takes the speeds a UART offers, from its settings text to its commands: an end
+    // opened at another speed stays closed, and a change to one keeps the speed the end had.
+    void speedsOffered_data() {
+        QTest::addColumn<qint32>("speed");
+        QTest::addColumn<bool>("offered");
+        for (qint32 speed : {110, 300, 28800, 38400, 57600, 115200})
+            QTest::addRow("%d", speed) << speed << true;
+        for (qint32 speed : {0, 109, 111, 1234, 28801, 56000, 115201, 128000, 230400, 256000,
+                             2000000000, 2147483647})
+            QTest::addRow("%d", speed) << speed << false;
+    }
+    void speedsOffered() {
+        QFETCH(qint32, speed);
+        QFETCH(bool, offered);
+        QCOMPARE(parseSettings(QStringLiteral("%1,N,8,1").arg(speed)).has_value(), offered);
+        const Format asked{speed, 8, Parity::None, 2};
+        Line fresh;
+        fresh.plugLoopback("com1");
+        QCOMPARE(fresh.open(0, "com1", asked, Handshake::None, true, true), offered);
+        QCOMPARE(fresh.isOpen("com1"), offered);
+
+        const Format before = fmt("4800,N,8,1");
+        Line line;
+        line.plugLoopback("com1");
+        QVERIFY(line.open(0, "com1", before, Handshake::None, true, true));
+        QCOMPARE(line.setFormat(kMs, "com1", asked), offered);
+        line.write(kMs, "com1", "A");
+        const Format kept = offered ? asked : before;
+        QList<Event> received;
+        for (const Event& e : line.advance(kMs + 2 * frameNanos(kept)))
+            if (e.kind == Event::Kind::Received) received.append(e);
+        QCOMPARE(received.size(), 1);
+        QCOMPARE(received[0].value, int('A'));
+        QCOMPARE(received[0].at, kMs + frameNanos(kept));
+    }
+
     // The terminal holds Break for 100 ms: one break event, then the line serves again.
     void breakThenCharacter_data() {
         QTest::addColumn<QString>("settings");
