@@ -120,6 +120,44 @@ private slots:
         QVERIFY(waitFor([&] { return heard.received == "Az"; }));
     }
 
+    // The running line hands com1 (the loopback plug) over in the middle of a frame: the new
+    // client reads back exactly what it sends.
+    void handoverMidFrame_data() {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<int>("leaveMs");  // after the old client starts sending
+        QTest::newRow("9600, a few frames in") << "9600,N,8,1" << 3;
+        QTest::newRow("110, in the first frame") << "110,E,7,1" << 40;
+    }
+    void handoverMidFrame() {
+        QFETCH(QString, settings);
+        QFETCH(int, leaveMs);
+        using labline::wire::Type;
+        LabLine lab;
+        QVERIFY2(lab.isReady(), qPrintable(lab.errorString()));
+        {
+            testsupport::LabClient old(lab);
+            QCOMPARE(old.attach("com1", settings)->type, Type::Attached);
+            QVERIFY(old.tryWrite(QByteArray(40, '\x0F') + QByteArray(40, '\xF0')));
+            settle(leaveMs);
+        }
+        testsupport::LabClient next(lab);
+        QCOMPARE(next.attach("com1", settings)->type, Type::Attached);
+        QVERIFY(next.tryWrite("0123456789"));
+        QByteArray got;
+        QList<Type> errors;
+        QDeadlineTimer deadline(testsupport::kWaitMs);
+        while (got.size() < 10 && !deadline.hasExpired()) {
+            const auto m = next.receive(int(deadline.remainingTime()));
+            if (m && m->type == Type::Received) got += m->data;
+            if (m && (m->type == Type::Errored || m->type == Type::LineError)) {
+                errors.append(m->type);
+                got += char(m->value);
+            }
+        }
+        QCOMPARE(got, QByteArray("0123456789"));
+        QCOMPARE(errors, QList<Type>{});
+    }
+
     void lineErrors_data() {
         QTest::addColumn<QString>("sender");
         QTest::addColumn<QString>("receiver");

@@ -95,6 +95,8 @@ public:
     // (isUartSpeed) is refused: open and setFormat then change nothing and give false.
     bool open(Nanos at, const QString& end, const Format& format, Handshake handshake, bool dtr,
               bool rts);
+    // The client leaves: what has not started is dropped, the frame on the wire finishes. A new
+    // client's frames follow it, and its receiver reads nothing of a frame begun before it.
     void close(Nanos at, const QString& end);
     bool setFormat(Nanos at, const QString& end, const Format& format);
     void setHandshake(Nanos at, const QString& end, Handshake handshake);
@@ -168,6 +170,8 @@ private:
     // Runs the line to `at` and makes it the current time.
     void catchUp(Nanos at, bool inclusive);
     std::optional<Nanos> nextActivity() const;
+    // When the frame now on the wire that `receiver` reads ends (now if there is none).
+    Nanos frameOnWireEnds(const End& receiver) const;
     void step(Nanos t);
     void deliver(End& e, const Decoded& frame);
     void finishFrame(End& e, Nanos t);
