@@ -29,6 +29,7 @@ enum CommEvent {
     kRingDetected = 6,
     kBreakReceived = 1001,
     kFramingError = 1004,
+    kOverrun = 1006,
     kParityError = 1009,
 };
 
