@@ -15,12 +15,15 @@
 #include "serial/labline/protocol.h"
 #include "serial/mscomm.h"
 #include "support/labline.h"
+#include "support/labload.h"
 #include "support/wait.h"
 
 using labline::wire::Message;
 using labline::wire::Type;
 using testsupport::LabClient;
 using testsupport::LabLine;
+using testsupport::LabWriter;
+using testsupport::residentBytes;
 using testsupport::settle;
 using testsupport::waitFor;
 
@@ -28,91 +31,21 @@ namespace {
 
 constexpr qint64 kMegabyte = 1024 * 1024;
 
-qint64 residentBytes(qint64 pid) {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
-    }
-    return -1;
-}
-
-// A client that keeps its socket full of 4 KiB writes, from a timer.
-struct Writer {
-    LabClient client;
-    QTimer timer;
-    qint64 written = 0;
-    bool attached = false;
-
-    Writer(const LabLine& lab, const QString& end, const QString& settings) : client(lab) {
-        const auto answer = client.attach(end, settings);
-        attached = answer && answer->type == Type::Attached;
-        const QByteArray block(labline::wire::kMaxData, 'w');
-        QObject::connect(&timer, &QTimer::timeout, [this, block] {
-            while (client.tryWrite(block)) written += block.size();
-        });
-        timer.start(1);
-    }
-};
-
 struct Hostiles {
-    std::vector<std::unique_ptr<Writer>> writers;
+    std::vector<std::unique_ptr<LabWriter>> writers;
     std::vector<std::unique_ptr<LabClient>> sleepers;  // attached, never reading
 
     bool start(const LabLine& lab, const QString& which) {
         if (which.contains("top speed"))
-            writers.push_back(std::make_unique<Writer>(lab, "com1", "115200,N,8,1"));
+            writers.push_back(std::make_unique<LabWriter>(lab, "com1", "115200,N,8,1"));
         if (which.contains("faster than the line")) {
-            writers.push_back(std::make_unique<Writer>(lab, "com4", "28800,N,8,1"));
+            writers.push_back(std::make_unique<LabWriter>(lab, "com4", "28800,N,8,1"));
             auto sleeper = std::make_unique<LabClient>(lab);
             const auto answer = sleeper->attach("com4-peer", "28800,N,8,1");
             if (!answer || answer->type != Type::Attached) return false;
             sleepers.push_back(std::move(sleeper));
         }
-        return std::all_of(writers.begin(), writers.end(), [](auto& w) { return w->attached; });
-    }
-};
-
-// A character every 20 ms from com2 to com3 through the serial control: how long each took.
-struct LatencyProbe {
-    MSComm a;
-    MSComm b;
-    QElapsedTimer clock;
-    QList<qint64> sentAt;
-    QList<qint64> latencies;  // nanoseconds
-    QByteArray received;
-    QTimer ticker;
-
-    bool open(const LabLine& lab) {
-        a.setDevicePath(lab.end("com2"));
-        b.setDevicePath(lab.end("com3"));
-        for (MSComm* c : {&a, &b}) {
-            c->setSettings("9600,N,8,1");
-            c->setRThreshold(1);
-            if (c->setPortOpen(true) != MSComm::NoError) return false;
-        }
-        clock.start();
-        QObject::connect(&b, &MSComm::OnComm, &b, [this] {
-            if (b.CommEvent() != serial::comEvReceive) return;
-            const qint64 now = clock.nsecsElapsed();
-            for (char c : b.InputBytes()) {
-                received.append(c);
-                if (received.size() <= sentAt.size())
-                    latencies.append(now - sentAt[received.size() - 1]);
-            }
-        });
-        QObject::connect(&ticker, &QTimer::timeout, &a, [this] {
-            sentAt.append(clock.nsecsElapsed());
-            a.setOutputBytes(QByteArray(1, char('A' + sentAt.size() % 26)));
-        });
-        ticker.start(20);
-        return true;
-    }
-    qint64 percentile(int p) const {
-        QList<qint64> sorted = latencies;
-        std::sort(sorted.begin(), sorted.end());
-        return sorted.isEmpty() ? -1 : sorted[qMin(sorted.size() - 1, sorted.size() * p / 100)];
+        return std::all_of(writers.begin(), writers.end(), [](auto& w) { return w->isAttached(); });
     }
 };
 
@@ -137,15 +70,15 @@ private slots:
         QVERIFY(before > 0);
         Hostiles h;
         QVERIFY(h.start(lab, hostiles));
-        LatencyProbe probe;
-        QVERIFY(probe.open(lab));
+        testsupport::DeliveryProbe probe;
+        QVERIFY(probe.start(lab, "com2", "com3", "9600,N,8,1", 20));
         settle(3000);
-        probe.ticker.stop();
-        for (auto& w : h.writers) w->timer.stop();
-        QVERIFY(waitFor([&] { return probe.received.size() == probe.sentAt.size(); }));
+        probe.stop();
+        for (auto& w : h.writers) w->stop();
+        QVERIFY(waitFor([&] { return probe.allArrived(); }));
         const qint64 growth = residentBytes(lab.processId()) - before;
         const qint64 character = 10 * labline::kNanosPerSecond / 9600;
-        QVERIFY(probe.latencies.size() > 50);
+        QVERIFY(probe.count() > 50);
         QVERIFY2(probe.percentile(50) < 20 * character,
                  qPrintable(QString::number(probe.percentile(50))));
         QVERIFY2(probe.percentile(100) < 250'000'000,
@@ -154,7 +87,7 @@ private slots:
         // A writer is held back by its socket, not swallowed: a few seconds of its line and what
         // the buffers hold.
         for (auto& w : h.writers)
-            QVERIFY2(w->written < 4 * kMegabyte, qPrintable(QString::number(w->written)));
+            QVERIFY2(w->written() < 4 * kMegabyte, qPrintable(QString::number(w->written())));
     }
 
     // A client held back on a slow line leaves: the end is free again at once, and its new
@@ -163,10 +96,10 @@ private slots:
         LabLine lab;
         QVERIFY2(lab.isReady(), qPrintable(lab.errorString()));
         {
-            Writer writer(lab, "com1", "110,N,8,1");
-            QVERIFY(writer.attached);
+            LabWriter writer(lab, "com1", "110,N,8,1");
+            QVERIFY(writer.isAttached());
             settle(300);
-            QVERIFY(writer.written > labline::wire::kMaxData);
+            QVERIFY(writer.written() > labline::wire::kMaxData);
         }
         std::unique_ptr<LabClient> next;
         QVERIFY(waitFor(

@@ -5,9 +5,10 @@
 //
 // A client plugs in with Attach (the end's name, its settings and outputs); the daemon answers
 // Attached with the end's input lines, or Refused with the serial control's opening error. From
-// then on the client sends its commands and the daemon sends what happens at that end. A client
-// that has not attached may send Ring naming an end: the lab rings whoever that end's line
-// reaches, as an incoming call would.
+// then on the client sends its commands and the daemon sends what happens at that end; the daemon
+// leaves a client unread while its end's transmit queue is full. A client that has not attached
+// may send Ring naming an end: the lab rings whoever that end's line reaches, as an incoming call
+// would.
 
 #include <QByteArray>
 #include <optional>
