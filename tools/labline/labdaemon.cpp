@@ -364,6 +364,7 @@ void LabDaemon::flushOutbox(Client* client) {
 // latest replacing the one before, and go once the client has caught up.
 void LabDaemon::queue(Client* client, const Message& m) {
     client->writable->setEnabled(true);
+    queueLate(client);
     if (m.type == Type::TxRoom || m.type == Type::TxProgress) {
         (m.type == Type::TxRoom ? client->lateRoom : client->lateProgress) = m;
         return;
