@@ -259,6 +259,8 @@ void LabDaemon::attach(Client* client, const Message& m) {
     const QList<QByteArray> fields = m.data.split('\n');
     const QString end = QString::fromUtf8(fields.value(0));
     const std::optional<Format> format = parseSettings(QString::fromUtf8(fields.value(1)));
+    // A program that has just left may not have been read to its end yet: its end is free.
+    if (Client* holder = clientAt(end); holder && local::peerGone(holder->fd)) drop(holder);
     int refusal = MSComm::NoError;
     if (!line_.ends().contains(end)) {
         refusal = MSComm::comPortInvalid;
