@@ -261,6 +261,7 @@ private slots:
         QTest::addColumn<bool>("intact");
         QTest::newRow("9600, as the control") << int(B9600) << true;
         QTest::newRow("4800, half the control's") << int(B4800) << false;
+        QTest::newRow("230400, not offered: the end keeps 9600") << int(B230400) << true;
     }
     void pseudoTerminalEnd() {
         QFETCH(int, speed);
