@@ -15,13 +15,19 @@ qint64 residentBytes(qint64 pid) {
     return -1;
 }
 
-LabWriter::LabWriter(const LabLine& lab, const QString& end, const QString& settings)
-    : client_(lab) {
+LabWriter::LabWriter(const LabLine& lab, const QString& end, const QString& settings, Sends sends)
+    : client_(lab), sends_(sends) {
     const auto answer = client_.attach(end, settings);
     attached_ = answer && answer->type == labline::wire::Type::Attached;
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
+    QObject::connect(&timer_, &QTimer::timeout, [this, sends] {
+        using labline::wire::Message;
+        using labline::wire::Type;
         const QByteArray block(labline::wire::kMaxData, 'w');
-        while (client_.tryWrite(block)) written_ += block.size();
+        if (sends == Sends::Bytes) {
+            while (client_.tryWrite(block)) written_ += block.size();
+        } else {
+            while (client_.trySend(Message{Type::SetRts, written_ % 2, {}})) ++written_;
+        }
     });
     timer_.start(1);
 }

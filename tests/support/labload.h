@@ -14,18 +14,23 @@ namespace testsupport {
 // The resident memory of a process, in bytes (-1 when it cannot be read).
 qint64 residentBytes(qint64 pid);
 
-// A client of `end` that keeps its socket full of the longest writes, from a timer, until
-// destroyed or stopped.
+// A client of `end` that keeps its socket full, from a timer, until destroyed or stopped: of the
+// longest writes, or of RTS turned on and off.
 class LabWriter {
 public:
-    LabWriter(const LabLine& lab, const QString& end, const QString& settings);
+    enum class Sends { Bytes, RtsToggles };
+    LabWriter(const LabLine& lab, const QString& end, const QString& settings,
+              Sends sends = Sends::Bytes);
     bool isAttached() const { return attached_; }
+    Sends sends() const { return sends_; }
+    // Bytes written, or RTS changes sent.
     qint64 written() const { return written_; }
     void stop() { timer_.stop(); }
 
 private:
     LabClient client_;
     QTimer timer_;
+    Sends sends_;
     qint64 written_ = 0;
     bool attached_ = false;
 };
