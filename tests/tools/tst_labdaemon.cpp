@@ -18,7 +18,6 @@
 #include "support/labload.h"
 #include "support/wait.h"
 
-using labline::wire::Message;
 using labline::wire::Type;
 using testsupport::LabClient;
 using testsupport::LabLine;
@@ -64,7 +63,8 @@ private slots:
         QTest::newRow("com4 faster than the line, com4-peer never reading")
             << "faster than the line";
         QTest::newRow("com4 turning RTS on and off without pause") << "RTS";
-        QTest::newRow("all at once") << "top speed, faster than the line";
+        QTest::newRow("the two writers and the sleeper at once")
+            << "top speed, faster than the line";
     }
     void otherPairServed() {
         QFETCH(QString, hostiles);
