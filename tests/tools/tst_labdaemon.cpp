@@ -96,6 +96,32 @@ private slots:
         }
     }
 
+    // A program that stops reading (its event loop frozen) while the far end sends without pause
+    // hears of the overrun through the serial control, once, and goes on receiving.
+    void overrunReachesSerialControl() {
+        LabLine lab;
+        QVERIFY2(lab.isReady(), qPrintable(lab.errorString()));
+        MSComm comm;
+        QList<int> events;
+        qsizetype received = 0;
+        QObject::connect(&comm, &MSComm::OnComm, &comm, [&] {
+            events.append(comm.CommEvent());
+            if (comm.CommEvent() == serial::comEvReceive) received += comm.InputBytes().size();
+        });
+        comm.setDevicePath(lab.end("com3"));
+        comm.setSettings("115200,N,8,1");
+        comm.setRThreshold(1);
+        QCOMPARE(comm.setPortOpen(true), MSComm::NoError);
+        LabWriter writer(lab, "com2", "115200,N,8,1");
+        QVERIFY(writer.isAttached());
+        QVERIFY(waitFor([&] { return received > 0; }));
+        QThread::msleep(2500);  // the program frozen, its writer's socket still full
+        const qsizetype before = received;
+        QVERIFY(waitFor([&] { return events.contains(serial::comEventOverrun); }));
+        QVERIFY(waitFor([&] { return received > before + 1000; }));
+        QCOMPARE(events.count(serial::comEventOverrun), 1);
+    }
+
     // A client held back on a slow line leaves: the end is free again at once, and its new
     // client gets back only what it sends.
     void heldBackClientLeaves() {
