@@ -2,6 +2,7 @@
 //   screenshots OUTPUT_DIR
 //   screenshots --first-emission OUTPUT_DIR   the whole screen after the first emission of each
 //                                             emission item opened from the menu
+//   screenshots --guides OUTPUT_DIR           the test guides and their wiring windows, hookup on
 // Run it under xvfb-run (whole-screen grabs, window frames included when a window manager runs)
 // or with QT_QPA_PLATFORM=offscreen (each window's client area only).
 
@@ -27,6 +28,9 @@
 #include "support/labline.h"
 #include "support/virtualcable.h"
 #include "ui/hardware/bitframe.h"
+#include "ui/hardware/fautotest.h"
+#include "ui/hardware/fbrcable.h"
+#include "ui/hardware/fessai2pc.h"
 #include "ui/hardware/ftest.h"
 #include "ui/hardware/velmoconsole.h"
 #include "ui/shell/fdebut.h"
@@ -269,6 +273,51 @@ void firstEmissionShots(Forms& forms, const QString& out) {
         QDir(out).filePath("first-emission-back-to-menu.png"));
 }
 
+// Each guide from its menu item, then its wiring window with the oscilloscope on, each as the
+// window and as the whole screen; the cable's note of the two-computer guide.
+void guideShots(Forms& forms, const QString& out) {
+    FMenu& menu = forms.get<FMenu>();
+    forms.showMenu();
+    settle(500);
+    auto both = [&out](QWidget* w, const QString& name) {
+        settle(600);
+        w->grab().save(QDir(out).filePath(name + ".png"));
+        QGuiApplication::primaryScreen()->grabWindow(0).save(
+            QDir(out).filePath(name + "-screen.png"));
+    };
+    FEssai2PC& guide = forms.get<FEssai2PC>();
+    const struct {
+        const char* item;
+        const char* name;
+    } guides[] = {{"AutoTest", "guide-autotest"},
+                  {"DeuxOrdinateurs", "guide-deux-ordinateurs"},
+                  {"CarteEssai", "guide-carte-essai"}};
+    for (const auto& g : guides) {
+        menu.item(g.item)->trigger();
+        both(&guide, g.name);
+        if (QByteArray(g.item) == "DeuxOrdinateurs") {
+            guide.FrameCable_Click();
+            both(&guide, "guide-cable-note");
+            guide.Annuler_Click();
+            menu.item(g.item)->trigger();
+        }
+        if (QByteArray(g.item) == "CarteEssai") {
+            guide.Annuler_Click();
+            continue;
+        }
+        guide.BrochageCable_Click();
+        WiringWindow* wiring = forms.state().GuideKind == 1
+                                   ? static_cast<WiringWindow*>(&forms.get<FAutoTest>())
+                                   : static_cast<WiringWindow*>(&forms.get<FBrCable>());
+        both(wiring, QStringLiteral("%1-wiring-off").arg(g.name));
+        wiring->Mesure_Click();
+        both(wiring, QStringLiteral("%1-wiring-on").arg(g.name));
+        wiring->Annuler_Click();
+    }
+    settle(500);
+    QGuiApplication::primaryScreen()->grabWindow(0).save(QDir(out).filePath("back-to-menu.png"));
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -276,7 +325,8 @@ int main(int argc, char* argv[]) {
     QApplication::setFont(formkit::formFont());
     QApplication::setQuitOnLastWindowClosed(false);
     const bool firstEmission = argc > 1 && QByteArray(argv[1]) == "--first-emission";
-    const int outArg = firstEmission ? 2 : 1;
+    const bool guides = argc > 1 && QByteArray(argv[1]) == "--guides";
+    const int outArg = firstEmission || guides ? 2 : 1;
     const QString out = argc > outArg ? QString::fromLocal8Bit(argv[outArg]) : QDir::currentPath();
     QDir().mkpath(out);
 
@@ -289,6 +339,11 @@ int main(int argc, char* argv[]) {
     if (firstEmission) {
         forms.loadAll();
         firstEmissionShots(forms, out);
+        return 0;
+    }
+    if (guides) {
+        forms.loadAll();
+        guideShots(forms, out);
         return 0;
     }
 

@@ -11,6 +11,13 @@
 
 #include "ui/shell/formkit.h"
 
+namespace {
+
+// A disabled frame's caption stays readable on the grey background.
+const QColor kDisabledCaption{96, 96, 96};
+
+}  // namespace
+
 FrameButton::FrameButton(const QString& caption, QWidget* parent) : QAbstractButton(parent) {
     setText(caption);
     setFocusPolicy(Qt::StrongFocus);
@@ -37,16 +44,21 @@ void FrameButton::paintEvent(QPaintEvent*) {
     option.initFrom(this);
     option.text = text();
     option.textAlignment = Qt::AlignLeft;
-    option.textColor =
-        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText);
     option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
     option.lineWidth = 1;
+    const QRect label =
+        style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, this);
+    // The frame from the style, the caption in a colour of its own: some styles draw a disabled
+    // group's caption in the window's grey.
+    option.subControls = QStyle::SC_GroupBoxFrame;
     painter.drawComplexControl(QStyle::CC_GroupBox, option);
+    painter.setPen(isEnabled() ? palette().color(QPalette::Active, QPalette::WindowText)
+                               : kDisabledCaption);
+    painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter, text());
     if (hasFocus()) {
         QStyleOptionFocusRect focus;
         focus.initFrom(this);
-        focus.rect =
-            style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, this);
+        focus.rect = label.adjusted(-2, 0, 2, 0);
         painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
     }
 }
