@@ -1,7 +1,7 @@
 #include "ui/hardware/fessai2pc.h"
 
+#include <QKeyEvent>
 #include <QPushButton>
-#include <QShortcut>
 
 #include "core/appstate.h"
 #include "ui/hardware/fautotest.h"
@@ -29,8 +29,6 @@ FEssai2PC::FEssai2PC(Forms& forms, QWidget* parent)
     buildControls();
 
     connect(&forms.get<Feuille>(), &Feuille::sheetCleared, this, &FEssai2PC::hideCablePro);
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &FEssai2PC::Annuler_Click);
     refuseClose(this, [this] { Annuler_Click(); });
     comeToFrontWhenShown(this);
     centreOnScreen(this);
@@ -128,6 +126,15 @@ void FEssai2PC::Annuler_Click() {
     forms_.releaseMenu(*this);
     ImageCablePro->hide();
     surface().Cls();
+}
+
+void FEssai2PC::keyPressEvent(QKeyEvent* event) {
+    // Esc, wherever the keyboard is in the window: Annuler.
+    if (event->key() == Qt::Key_Escape) {
+        Annuler_Click();
+        return;
+    }
+    SurfaceWidget::keyPressEvent(event);
 }
 
 void FEssai2PC::hideCablePro() {

@@ -10,6 +10,7 @@
 class Forms;
 struct AppState;
 class FrameButton;
+class QKeyEvent;
 class QPushButton;
 class SvgButton;
 class SvgPicture;
@@ -32,6 +33,9 @@ public:
 
     // The programmable cable's picture taken away (by the windows the guide led to, once left).
     void hideCablePro();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildControls();

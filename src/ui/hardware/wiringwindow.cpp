@@ -1,7 +1,7 @@
 #include "ui/hardware/wiringwindow.h"
 
+#include <QKeyEvent>
 #include <QPushButton>
-#include <QShortcut>
 
 #include "ui/hardware/guideshapes.h"
 #include "ui/shell/formkit.h"
@@ -68,8 +68,6 @@ void WiringWindow::finish() {
     // The cables over the oscilloscope's sockets, the probes over the cables.
     for (QWidget* w : hookup_) w->raise();
     showHookup(false);
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, [this] { Annuler_Click(); });
     refuseClose(this, [this] { Annuler_Click(); });
     comeToFrontWhenShown(this);
     centreOnScreen(this);
@@ -100,4 +98,13 @@ void WiringWindow::Annuler_Click() {
     hide();
     forms_.releaseMenu(*this);
     showHookup(false);
+}
+
+void WiringWindow::keyPressEvent(QKeyEvent* event) {
+    // Esc, wherever the keyboard is in the window: Annuler.
+    if (event->key() == Qt::Key_Escape) {
+        Annuler_Click();
+        return;
+    }
+    SurfaceWidget::keyPressEvent(event);
 }

@@ -14,6 +14,7 @@ class QPushButton;
 class ShapeBox;
 class SvgPicture;
 class QColor;
+class QKeyEvent;
 
 class WiringWindow : public SurfaceWidget {
     Q_OBJECT
@@ -42,6 +43,7 @@ protected:
     // A part of the hookup: shown only while the oscilloscope is on.
     void addProbe(const QString& objectName, const QString& resource, QPoint topLeftTw,
                   const QString& tip);
+    void keyPressEvent(QKeyEvent* event) override;
     void addCable(const QString& objectName, QPoint fromTw, QPoint toTw, const QColor& colour);
     // The last step of a constructor: the hookup off, Esc and close as Annuler, centred.
     void finish();
