@@ -129,12 +129,8 @@ void FEssai2PC::Annuler_Click() {
 }
 
 void FEssai2PC::keyPressEvent(QKeyEvent* event) {
-    // Esc, wherever the keyboard is in the window: Annuler.
-    if (event->key() == Qt::Key_Escape) {
-        Annuler_Click();
-        return;
-    }
-    SurfaceWidget::keyPressEvent(event);
+    if (!handleGuideKey(*this, *event, [this] { Annuler_Click(); }))
+        SurfaceWidget::keyPressEvent(event);
 }
 
 void FEssai2PC::hideCablePro() {

@@ -122,3 +122,17 @@ void ShapeBox::paintEvent(QPaintEvent*) {
     painter.setPen(pen);
     painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 4, 4);
 }
+
+bool handleGuideKey(QWidget& window, QKeyEvent& event, const std::function<void()>& annuler) {
+    if (event.key() == Qt::Key_Escape) {
+        annuler();
+        return true;
+    }
+    const bool enter = event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
+    auto* button = qobject_cast<QAbstractButton*>(window.focusWidget());
+    if (enter && button && button->isEnabled() && !event.isAutoRepeat()) {
+        button->animateClick();
+        return true;
+    }
+    return false;
+}

@@ -7,6 +7,9 @@
 #include <QColor>
 #include <QPoint>
 #include <QWidget>
+#include <functional>
+
+class QKeyEvent;
 
 // A frame with its caption around a picture, which acts as a button: clicked anywhere, reached
 // with Tab, pressed with Space or Enter, named by its caption.
@@ -67,3 +70,7 @@ inline const QColor kGnd{0x1a, 0x1a, 0x1a};
 
 // The width of the cables' and the outlines' lines, in pixels, as the drawings draw theirs.
 inline constexpr int kShapeLineWidth = 2;
+
+// The keys of the guide windows, whichever control has the keyboard: Esc runs the window's
+// Annuler, Enter presses the focused button as Space does. True when the key was used.
+bool handleGuideKey(QWidget& window, QKeyEvent& event, const std::function<void()>& annuler);

@@ -101,10 +101,6 @@ void WiringWindow::Annuler_Click() {
 }
 
 void WiringWindow::keyPressEvent(QKeyEvent* event) {
-    // Esc, wherever the keyboard is in the window: Annuler.
-    if (event->key() == Qt::Key_Escape) {
-        Annuler_Click();
-        return;
-    }
-    SurfaceWidget::keyPressEvent(event);
+    if (!handleGuideKey(*this, *event, [this] { Annuler_Click(); }))
+        SurfaceWidget::keyPressEvent(event);
 }

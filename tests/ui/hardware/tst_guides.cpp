@@ -287,7 +287,7 @@ private slots:
         QTest::addColumn<QString>("exit");
         const char* names[] = {"guide", "self-test wiring", "two-computer wiring"};
         for (int w = 0; w < 3; ++w)
-            for (const char* exit : {"Annuler", "Esc", "close"})
+            for (const char* exit : {"Annuler", "Enter on Annuler", "Esc", "close"})
                 QTest::newRow(qPrintable(QString("%1, %2").arg(names[w], exit))) << w << exit;
     }
     void everyExit() {
@@ -307,6 +307,9 @@ private slots:
             g.click(*w, "Annuler");
         } else if (exit == "Esc") {
             QTest::keyClick(w->focusWidget(), Qt::Key_Escape);
+        } else if (exit == "Enter on Annuler") {
+            QCOMPARE(w->focusWidget(), g.control(*w, "Annuler"));
+            QTest::keyClick(w->focusWidget(), Qt::Key_Return);
         } else {
             w->close();
         }
