@@ -318,6 +318,35 @@ void guideShots(Forms& forms, const QString& out) {
     QGuiApplication::primaryScreen()->grabWindow(0).save(QDir(out).filePath("back-to-menu.png"));
 }
 
+// The self-test followed on the lab, whose Com1 carries the loopback plug: the guide, its wiring
+// window's Test, the exchange's options, then a few keys typed and their echo.
+void selfTestOnTheLab(Forms& forms, const QString& out) {
+    testsupport::LabLine lab;
+    if (!lab.isReady() || !lab.writePortMap()) return;
+    forms.serial().setPortMapDirectory(lab.folder());
+    FMenu& menu = forms.get<FMenu>();
+    menu.item("COM1")->trigger();
+    menu.item("AutoTest")->trigger();
+    settle(300);
+    forms.get<FEssai2PC>().BrochageCable_Click();
+    settle(300);
+    forms.get<FAutoTest>().Test_Click();
+    settle(300);
+    forms.get<FChoixCase>().OK->click();
+    FEmiRecep& terminal = forms.get<FEmiRecep>();
+    for (QChar ch : QStringLiteral("Bonjour, auto-test")) {
+        terminal.Form_KeyPress(QString(ch), 0);
+        settle(30);
+    }
+    settleUntil([&] { return terminal.TexteReception->toPlainText().contains("auto-test"); });
+    settle(500);
+    terminal.grab().save(QDir(out).filePath("self-test-echo.png"));
+    QGuiApplication::primaryScreen()->grabWindow(0).save(
+        QDir(out).filePath("self-test-echo-screen.png"));
+    terminal.Annuler_Click();
+    forms.serial().setPortMapDirectory(forms.state().workDir);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -344,6 +373,7 @@ int main(int argc, char* argv[]) {
     if (guides) {
         forms.loadAll();
         guideShots(forms, out);
+        selfTestOnTheLab(forms, out);
         return 0;
     }
 

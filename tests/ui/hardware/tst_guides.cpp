@@ -329,6 +329,8 @@ private slots:
         const int lab = int(AppFixture::Ports::Lab);
         QTest::newRow("lab, Com1, no protocol") << lab << 1 << false << true;
         QTest::newRow("lab, Com1, RTS-CTS") << lab << 1 << true << true;
+        QTest::newRow("socat loopback plug")
+            << int(AppFixture::Ports::Loopback) << 1 << false << true;
         QTest::newRow("no port") << int(AppFixture::Ports::Absent) << 1 << false << false;
     }
     void testEntersTheExchange() {
@@ -364,8 +366,13 @@ private slots:
         options.OK->click();
         FEmiRecep& terminal = g.get<FEmiRecep>();
         QVERIFY(terminal.isVisible());
-        for (QChar ch : QStringLiteral("Echo")) terminal.Form_KeyPress(QString(ch), 0);
-        QVERIFY(waitFor([&] { return terminal.TexteReception->toPlainText().contains("Echo"); }));
+        // Typed as a person types: a moment between two keys.
+        const QString typed = QStringLiteral("Echo 1-2");
+        for (QChar ch : typed) {
+            terminal.Form_KeyPress(QString(ch), 0);
+            settle(20);
+        }
+        QVERIFY(waitFor([&] { return terminal.TexteReception->toPlainText().contains(typed); }));
         terminal.Annuler_Click();
         QVERIFY(waitFor([&] { return g.menu().isEnabled(); }));
     }
