@@ -4,6 +4,7 @@
 //                                             emission item opened from the menu
 //   screenshots --lab-exchange OUTPUT_DIR     the whole screen during the exchange on the lab's
 //                                             loopback plug (Com1), at 9600 and 110 bauds
+//   screenshots --guides OUTPUT_DIR           the test guides and their wiring windows, hookup on
 // Run it under xvfb-run (whole-screen grabs, window frames included when a window manager runs)
 // or with QT_QPA_PLATFORM=offscreen (each window's client area only).
 
@@ -29,6 +30,9 @@
 #include "support/labline.h"
 #include "support/virtualcable.h"
 #include "ui/hardware/bitframe.h"
+#include "ui/hardware/fautotest.h"
+#include "ui/hardware/fbrcable.h"
+#include "ui/hardware/fessai2pc.h"
 #include "ui/hardware/ftest.h"
 #include "ui/hardware/velmoconsole.h"
 #include "ui/shell/fdebut.h"
@@ -301,6 +305,78 @@ void labExchangeShots(Forms& forms, const QString& out) {
         terminal.Annuler_Click();
     }
     forms.serial().setPortMapDirectory(state.workDir);
+// Each guide from its menu item, then its wiring window with the oscilloscope on, each as the
+// window and as the whole screen; the cable's note of the two-computer guide.
+void guideShots(Forms& forms, const QString& out) {
+    FMenu& menu = forms.get<FMenu>();
+    forms.showMenu();
+    settle(500);
+    auto both = [&out](QWidget* w, const QString& name) {
+        settle(600);
+        w->grab().save(QDir(out).filePath(name + ".png"));
+        QGuiApplication::primaryScreen()->grabWindow(0).save(
+            QDir(out).filePath(name + "-screen.png"));
+    };
+    FEssai2PC& guide = forms.get<FEssai2PC>();
+    const struct {
+        const char* item;
+        const char* name;
+    } guides[] = {{"AutoTest", "guide-autotest"},
+                  {"DeuxOrdinateurs", "guide-deux-ordinateurs"},
+                  {"CarteEssai", "guide-carte-essai"}};
+    for (const auto& g : guides) {
+        menu.item(g.item)->trigger();
+        both(&guide, g.name);
+        if (QByteArray(g.item) == "DeuxOrdinateurs") {
+            guide.FrameCable_Click();
+            both(&guide, "guide-cable-note");
+            guide.Annuler_Click();
+            menu.item(g.item)->trigger();
+        }
+        if (QByteArray(g.item) == "CarteEssai") {
+            guide.Annuler_Click();
+            continue;
+        }
+        guide.BrochageCable_Click();
+        WiringWindow* wiring = forms.state().GuideKind == 1
+                                   ? static_cast<WiringWindow*>(&forms.get<FAutoTest>())
+                                   : static_cast<WiringWindow*>(&forms.get<FBrCable>());
+        both(wiring, QStringLiteral("%1-wiring-off").arg(g.name));
+        wiring->Mesure_Click();
+        both(wiring, QStringLiteral("%1-wiring-on").arg(g.name));
+        wiring->Annuler_Click();
+    }
+    settle(500);
+    QGuiApplication::primaryScreen()->grabWindow(0).save(QDir(out).filePath("back-to-menu.png"));
+}
+
+// The self-test followed on the lab, whose Com1 carries the loopback plug: the guide, its wiring
+// window's Test, the exchange's options, then a few keys typed and their echo.
+void selfTestOnTheLab(Forms& forms, const QString& out) {
+    testsupport::LabLine lab;
+    if (!lab.isReady() || !lab.writePortMap()) return;
+    forms.serial().setPortMapDirectory(lab.folder());
+    FMenu& menu = forms.get<FMenu>();
+    menu.item("COM1")->trigger();
+    menu.item("AutoTest")->trigger();
+    settle(300);
+    forms.get<FEssai2PC>().BrochageCable_Click();
+    settle(300);
+    forms.get<FAutoTest>().Test_Click();
+    settle(300);
+    forms.get<FChoixCase>().OK->click();
+    FEmiRecep& terminal = forms.get<FEmiRecep>();
+    for (QChar ch : QStringLiteral("Bonjour, auto-test")) {
+        terminal.Form_KeyPress(QString(ch), 0);
+        settle(30);
+    }
+    settleUntil([&] { return terminal.TexteReception->toPlainText().contains("auto-test"); });
+    settle(500);
+    terminal.grab().save(QDir(out).filePath("self-test-echo.png"));
+    QGuiApplication::primaryScreen()->grabWindow(0).save(
+        QDir(out).filePath("self-test-echo-screen.png"));
+    terminal.Annuler_Click();
+    forms.serial().setPortMapDirectory(forms.state().workDir);
 }
 
 }  // namespace
@@ -311,7 +387,8 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     const bool firstEmission = argc > 1 && QByteArray(argv[1]) == "--first-emission";
     const bool labExchange = argc > 1 && QByteArray(argv[1]) == "--lab-exchange";
-    const int outArg = firstEmission || labExchange ? 2 : 1;
+        const bool guides = argc > 1 && QByteArray(argv[1]) == "--guides";
+    const int outArg = firstEmission || labExchange || guides ? 2 : 1;
     const QString out = argc > outArg ? QString::fromLocal8Bit(argv[outArg]) : QDir::currentPath();
     QDir().mkpath(out);
 
@@ -330,6 +407,12 @@ int main(int argc, char* argv[]) {
         forms.loadAll();
         forms.showMenu();
         labExchangeShots(forms, out);
+        return 0;
+    }
+    if (guides) {
+        forms.loadAll();
+        guideShots(forms, out);
+        selfTestOnTheLab(forms, out);
         return 0;
     }
 
