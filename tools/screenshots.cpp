@@ -305,6 +305,8 @@ void labExchangeShots(Forms& forms, const QString& out) {
         terminal.Annuler_Click();
     }
     forms.serial().setPortMapDirectory(state.workDir);
+}
+
 // Each guide from its menu item, then its wiring window with the oscilloscope on, each as the
 // window and as the whole screen; the cable's note of the two-computer guide.
 void guideShots(Forms& forms, const QString& out) {
@@ -387,7 +389,7 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     const bool firstEmission = argc > 1 && QByteArray(argv[1]) == "--first-emission";
     const bool labExchange = argc > 1 && QByteArray(argv[1]) == "--lab-exchange";
-        const bool guides = argc > 1 && QByteArray(argv[1]) == "--guides";
+    const bool guides = argc > 1 && QByteArray(argv[1]) == "--guides";
     const int outArg = firstEmission || labExchange || guides ? 2 : 1;
     const QString out = argc > outArg ? QString::fromLocal8Bit(argv[outArg]) : QDir::currentPath();
     QDir().mkpath(out);
