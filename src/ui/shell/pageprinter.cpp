@@ -227,6 +227,8 @@ Result printWith(const PaintPage& paint, const QString& fallbackFolder, const QD
     if (!info.isNull()) {
         QPrinter printer(info);
         printer.setDocName(kDocumentName);
+        // The paper the printer holds, not the one the computer's locale would choose.
+        if (info.defaultPageSize().isValid()) printer.setPageSize(info.defaultPageSize());
         const Painted painted = paint(printer, &reason);
         if (painted != Painted::Failed) {
             Result result;
