@@ -2,6 +2,8 @@
 //   screenshots OUTPUT_DIR
 //   screenshots --first-emission OUTPUT_DIR   the whole screen after the first emission of each
 //                                             emission item opened from the menu
+//   screenshots --board OUTPUT_DIR            the test board's three views on the sheet, and
+//                                             the PDF of each printed without a printer
 // Run it under xvfb-run (whole-screen grabs, window frames included when a window manager runs)
 // or with QT_QPA_PLATFORM=offscreen (each window's client area only).
 
@@ -27,6 +29,7 @@
 #include "support/labline.h"
 #include "support/virtualcable.h"
 #include "ui/hardware/bitframe.h"
+#include "ui/hardware/feuille.h"
 #include "ui/hardware/ftest.h"
 #include "ui/hardware/velmoconsole.h"
 #include "ui/shell/fdebut.h"
@@ -271,12 +274,38 @@ void firstEmissionShots(Forms& forms, const QString& out) {
 
 }  // namespace
 
+// The sheet over the main window in each of its views, each view printed (a PDF in the working
+// folder, the computer having no printer the program can use) and the PDF copied beside it.
+void boardShots(Forms& forms, const QString& work, const QString& out) {
+    FMenu& menu = forms.get<FMenu>();
+    menu.ShowLinkStatus();
+    menu.show();
+    Feuille& sheet = forms.get<Feuille>();
+    sheet.showBoard();
+    const QStringList names{"feuille-schema", "feuille-implantation", "feuille-pistes"};
+    for (int view = 0; view < names.size(); ++view) {
+        if (view > 0) sheet.findChild<QAbstractButton*>("ImageVoir")->click();
+        save(&sheet, out, names[view]);
+        QGuiApplication::primaryScreen()->grabWindow(0).save(
+            QDir(out).filePath(names[view] + "-screen.png"));
+        const QStringList before = QDir(work).entryList({"*.pdf"}, QDir::Files);
+        sheet.findChild<QAbstractButton*>("ImageImprimer")->click();
+        for (const QString& pdf : QDir(work).entryList({"*.pdf"}, QDir::Files)) {
+            if (before.contains(pdf)) continue;
+            QFile::remove(QDir(out).filePath(names[view] + ".pdf"));
+            QFile::copy(QDir(work).filePath(pdf), QDir(out).filePath(names[view] + ".pdf"));
+        }
+    }
+    save(&sheet, out, "feuille-imprimee");
+}
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setFont(formkit::formFont());
     QApplication::setQuitOnLastWindowClosed(false);
     const bool firstEmission = argc > 1 && QByteArray(argv[1]) == "--first-emission";
-    const int outArg = firstEmission ? 2 : 1;
+    const bool board = argc > 1 && QByteArray(argv[1]) == "--board";
+    const int outArg = firstEmission || board ? 2 : 1;
     const QString out = argc > outArg ? QString::fromLocal8Bit(argv[outArg]) : QDir::currentPath();
     QDir().mkpath(out);
 
@@ -289,6 +318,11 @@ int main(int argc, char* argv[]) {
     if (firstEmission) {
         forms.loadAll();
         firstEmissionShots(forms, out);
+        return 0;
+    }
+    if (board) {
+        forms.loadAll();
+        boardShots(forms, work.path(), out);
         return 0;
     }
 

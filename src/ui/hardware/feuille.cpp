@@ -1,7 +1,10 @@
 #include "ui/hardware/feuille.h"
 
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
+#include <algorithm>
 
 #include "core/appstate.h"
 #include "ui/hardware/fprint.h"
@@ -15,23 +18,27 @@ using namespace formkit;
 
 namespace {
 
-// The layout in twips: the drawing on the left, the buttons in a column on the right.
-constexpr int kPictureLeft = 120;
-constexpr int kPictureTop = 120;
-constexpr int kPictureWidth = 7440;
-constexpr int kPictureHeight = 4965;
-constexpr int kColumnLeft = 7680;
+// The layout in twips: the drawing on the left, the buttons in a column along the right edge,
+// Annuler in its lower corner, the print notice across the foot of the drawing.
+constexpr int kClientWidth = 8970;
+constexpr int kClientHeight = 5205;
+constexpr int kMargin = 120;
+constexpr int kColumnFromRight = 1290;
 constexpr int kColumnWidth = 1170;
-constexpr int kIconLeft = 7905;
+constexpr int kIconInset = 225;
 constexpr int kIconSize = 720;
 constexpr int kViewTop = 240;
 constexpr int kPrintTop = 1080;
 constexpr int kExerciseTop = 2040;
 constexpr int kExercisePitch = 540;
 constexpr int kButtonHeight = 420;
-constexpr int kAnnulerTop = 4665;
-constexpr int kNoticeTop = 4545;
+constexpr int kAnnulerFromBottom = 540;
 constexpr int kNoticeHeight = 540;
+
+// The board's drawings are read on the screen: the sheet grows for them, up to this many times
+// its size, as far as the screen leaves room for its frame.
+constexpr double kBoardZoom = 2.0;
+constexpr int kFrameRoomPx = 80;
 
 // The entry of an exercise's answer.
 constexpr int kAnswerLength = 10;
@@ -46,14 +53,15 @@ const QString kAnnulerTip = QStringLiteral("Retour au menu principal");
 }  // namespace
 
 Feuille::Feuille(Forms& forms, QWidget* parent)
-    : DiagramWindow(forms, {"Feuille", "Feuille", 8970, 5205, chrono::ChronoVariant::Sheet},
-                    parent),
+    : DiagramWindow(
+          forms, {"Feuille", "Feuille", kClientWidth, kClientHeight, chrono::ChronoVariant::Sheet},
+          parent),
       forms_(forms) {
     surface().setClientSize(kDrawingPixels);
     buildBoardPictures();
     buildButtons();
-    notice_ = new PrintNotice(this, "LabelImpression", kPictureLeft, kNoticeTop, kPictureWidth,
-                              kNoticeHeight);
+    notice_ = new PrintNotice(this, "LabelImpression", 0, 0, kClientWidth, kNoticeHeight);
+    place(1.0);
     // Esc and the window manager's close leave the sheet as its Annuler does.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &Feuille::Annuler_Click);
@@ -62,8 +70,8 @@ Feuille::Feuille(Forms& forms, QWidget* parent)
 
 void Feuille::buildBoardPictures() {
     for (const board::ViewLook& v : board::views()) {
-        SvgPicture* p = addTippedPicture(this, v.sheetPicture, v.resource, kPictureLeft,
-                                         kPictureTop, kPictureWidth, kPictureHeight, v.tip);
+        SvgPicture* p = addTippedPicture(this, v.sheetPicture, v.resource, 0, 0, kClientWidth,
+                                         kClientHeight, v.tip);
         p->hide();
         pictures_[static_cast<std::size_t>(v.view)] = p;
     }
@@ -71,25 +79,50 @@ void Feuille::buildBoardPictures() {
 
 void Feuille::buildButtons() {
     const QString firstNext = board::look(*board::next(board::View::Schematic)).tip;
-    ImageVoir = addPictureButton(this, "ImageVoir", kViewPicture, kIconLeft, kViewTop, kIconSize,
-                                 kIconSize, firstNext);
-    ImageImprimer = addPictureButton(this, "ImageImprimer", kPrintPicture, kIconLeft, kPrintTop,
-                                     kIconSize, kIconSize, kPrintTip);
+    ImageVoir = addPictureButton(this, "ImageVoir", kViewPicture, 0, kViewTop, kIconSize, kIconSize,
+                                 firstNext);
+    ImageImprimer = addPictureButton(this, "ImageImprimer", kPrintPicture, 0, kPrintTop, kIconSize,
+                                     kIconSize, kPrintTip);
     ImageVoir->hide();
     ImageImprimer->hide();
     connect(ImageVoir, &SvgButton::clicked, this, &Feuille::ImageVoir_Click);
     connect(ImageImprimer, &SvgButton::clicked, this, &Feuille::ImageImprimer_Click);
     for (int i = 0; i < int(Exercice.size()); ++i) {
-        QPushButton* b =
-            addButton(this, QStringLiteral("Exercice%1").arg(i), kExerciseCaption, kColumnLeft,
-                      kExerciseTop + i * kExercisePitch, kColumnWidth, kButtonHeight, kExerciseTip);
+        QPushButton* b = addButton(this, QStringLiteral("Exercice%1").arg(i), kExerciseCaption, 0,
+                                   0, kColumnWidth, kButtonHeight, kExerciseTip);
         b->hide();
         connect(b, &QPushButton::clicked, this, [this, i] { Exercice_Click(i); });
         Exercice[std::size_t(i)] = b;
     }
-    Annuler = addButton(this, "Annuler", "Annuler", kColumnLeft, kAnnulerTop, kColumnWidth,
-                        kButtonHeight, kAnnulerTip);
+    Annuler = addButton(this, "Annuler", "Annuler", 0, 0, kColumnWidth, kButtonHeight, kAnnulerTip);
     connect(Annuler, &QPushButton::clicked, this, &Feuille::Annuler_Click);
+}
+
+void Feuille::place(double zoom) {
+    const int width = qRound(kClientWidth * zoom);
+    const int height = qRound(kClientHeight * zoom);
+    fixClientSizeTw(this, width, height);
+    const int pictureWidth = width - kColumnFromRight - 2 * kMargin;
+    const int pictureHeight = height - 2 * kMargin;
+    for (SvgPicture* p : pictures_) placeTw(p, kMargin, kMargin, pictureWidth, pictureHeight);
+    const int column = width - kColumnFromRight;
+    placeTw(ImageVoir, column + kIconInset, kViewTop, kIconSize, kIconSize);
+    placeTw(ImageImprimer, column + kIconInset, kPrintTop, kIconSize, kIconSize);
+    for (int i = 0; i < int(Exercice.size()); ++i)
+        placeTw(Exercice[std::size_t(i)], column, kExerciseTop + i * kExercisePitch, kColumnWidth,
+                kButtonHeight);
+    placeTw(Annuler, column, height - kAnnulerFromBottom, kColumnWidth, kButtonHeight);
+    placeTw(notice_, kMargin, height - kMargin - kNoticeHeight, pictureWidth, kNoticeHeight);
+    centreOnScreen(this);
+}
+
+double Feuille::boardZoom() const {
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!s) return 1.0;
+    const QSize room = s->availableGeometry().size() - QSize(kFrameRoomPx, kFrameRoomPx);
+    const double across = double(room.width()) / tw(kClientWidth);
+    const double down = double(room.height()) / tw(kClientHeight);
+    return std::clamp(std::min(across, down), 1.0, kBoardZoom);
 }
 
 SvgPicture* Feuille::picture(board::View view) const {
@@ -103,6 +136,7 @@ void Feuille::showBoard() {
     ImageImprimer->show();
     Annuler->show();
     setBackColor(systemTitleBarText());
+    place(boardZoom());
     forms_.showOverMenu(*this);
     ImageVoir->setFocus();
 }
@@ -110,6 +144,7 @@ void Feuille::showBoard() {
 void Feuille::showView(board::View view) {
     const board::ViewLook& v = board::look(view);
     setWindowTitle(v.caption);
+    notice_->dismiss();
     for (SvgPicture* p : pictures_) p->setVisible(p == picture(view));
     const std::optional<board::View> next = board::next(view);
     if (next) ImageVoir->setToolTip(board::look(*next).tip);
@@ -152,6 +187,7 @@ void Feuille::Annuler_Click() {
     ImageVoir->setToolTip(board::look(*board::next(board::View::Schematic)).tip);
     ImageImprimer->hide();
     notice_->dismiss();
+    place(1.0);
     emit sheetCleared();
 }
 

@@ -39,6 +39,10 @@ signals:
 private:
     void buildBoardPictures();
     void buildButtons();
+    // Places the controls on a sheet `zoom` times its design size, centred on the screen.
+    void place(double zoom);
+    // How much larger the sheet is for the board's drawings on this screen.
+    double boardZoom() const;
     // Shows `view`'s drawing under its caption, and the view button for the next view, if any.
     void showView(board::View view);
     SvgPicture* picture(board::View view) const;

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QtTest>
 #include <memory>
@@ -132,6 +133,12 @@ private slots:
         QVERIFY(!s.control("Annuler")->isHidden());
         QCOMPARE(QSet<QString>(captions.begin(), captions.end()).size(), captions.size());
         QVERIFY(!s.menu().isEnabled());
+        // The drawings on as much of the screen as there is room for, all of the sheet on it.
+        const QRect screen = s.sheet.screen()->availableGeometry();
+        QVERIFY(screen.contains(s.sheet.geometry()));
+        for (const char* name : {"ImageVoir", "ImageImprimer", "Annuler"})
+            QVERIFY(s.sheet.rect().contains(s.control(name)->geometry()));
+        QVERIFY(s.sheet.rect().contains(s.control(picture)->geometry()));
     }
 
     // However the sheet is left and from whichever view, the main window comes back, the sheet
@@ -148,6 +155,8 @@ private slots:
         QFETCH(QString, how);
         QFETCH(int, steps);
         Sheet s;
+        // The size the worked examples draw on.
+        const QSize designSize = s.sheet.size();
         s.open(0);
         const QString firstCaption = s.sheet.windowTitle();
         const QString firstNext = s.view()->toolTip();
@@ -165,6 +174,7 @@ private slots:
         QCOMPARE(cleared.count(), 1);
         QVERIFY(s.menu().isEnabled());
         QVERIFY(s.shown().isEmpty());
+        QCOMPARE(s.sheet.size(), designSize);
         for (const char* name :
              {"ImageVoir", "ImageImprimer", "Exercice0", "Exercice1", "Exercice2"})
             QVERIFY2(s.control(name)->isHidden(), name);
