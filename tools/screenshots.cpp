@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -38,6 +40,7 @@
 #include "ui/shell/forms.h"
 #include "ui/shell/fpropri.h"
 #include "ui/shell/fvaleur.h"
+#include "ui/shell/svgpicture.h"
 #include "ui/terminal/fchoixcase.h"
 #include "ui/terminal/femirecep.h"
 #include "ui/terminal/receptionview.h"
@@ -274,6 +277,9 @@ void firstEmissionShots(Forms& forms, const QString& out) {
 
 }  // namespace
 
+// The width of the pictures in the README.
+constexpr int kReadmeWidth = 640;
+
 // The sheet over the main window in each of its views, each view printed (a PDF in the working
 // folder, the computer having no printer the program can use) and the PDF copied beside it.
 void boardShots(Forms& forms, const QString& work, const QString& out) {
@@ -297,6 +303,17 @@ void boardShots(Forms& forms, const QString& work, const QString& out) {
         }
     }
     save(&sheet, out, "feuille-imprimee");
+    // The component layout for the README, drawn from its SVG on white.
+    const SvgDrawing layout(QStringLiteral(":/board-components.svg"));
+    const QSizeF natural = layout.naturalSize();
+    QImage image(kReadmeWidth, qRound(kReadmeWidth * natural.height() / natural.width()),
+                 QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    layout.paint(painter, QRectF(image.rect()));
+    painter.end();
+    image.save(QDir(out).filePath("board-components.png"));
 }
 
 int main(int argc, char* argv[]) {
