@@ -9,7 +9,8 @@ Both drawings are 170 x 130 mm, one user unit = 1 mm, the board at (5, 5).
 import os
 import sys
 
-import board_layout as B
+sys.dont_write_bytecode = True
+import board_layout as B  # noqa: E402
 
 W, H = 170, 130
 OX, OY = 5.0, 5.0
@@ -212,7 +213,7 @@ LEGEND = [
     "SW1 fermé (ON) : la ligne passe de J1 à J2 ; ouvert : elle est coupée.",
     "D1 à D7 : DEL bicolores basse consommation, vert = tension positive, rouge = négative",
     "(+ : patte de l'anode verte, côté résistance). R1 à R7 : 3,3 kΩ 1/4 W.",
-    "1 DCD   2 DSR   3 CTS   4 RTS   5 RxD   6 TxD   7 DTR   8 Masse (numéros des D, R et B).",
+    "Numéros des D, R et B : 1 DCD, 2 DSR, 3 CTS, 4 RTS, 5 RxD, 6 TxD, 7 DTR, 8 Masse.",
     "B1 à B8 : douilles pour fiches bananes de 2 mm. ST1 à ST4 : straps (fil nu) côté composants.",
     "Voyants et douilles sont du côté de J1. RI (broche 22) va de J1 à J2 sans interrupteur.",
 ]
@@ -242,11 +243,128 @@ def components_svg():
     return "\n".join(out) + "\n"
 
 
+
+# --- schematic (px) ---------------------------------------------------------------------
+
+SW = 1000, 790
+PX = f'fill="none" stroke="{INK}" stroke-width="2" stroke-linecap="round" stroke-linejoin="round"'
+THIN = f'fill="none" stroke="{INK}" stroke-width="1" stroke-linecap="round" stroke-linejoin="round"'
+COLOUR = {"TxD": "#c00000", "RxD": "#0050c0", "RTS": "#008000", "CTS": "#008000", "DSR": "#b06000",
+          "DCD": "#b06000", "DTR": "#b06000", "GND": INK, "RI": "#7030a0"}
+# line, DB25 pin, switch of SW1
+ROWS = [("TxD", 2, 7), ("RxD", 3, 6), ("RTS", 4, 5), ("CTS", 5, 4), ("DSR", 6, 3), ("DCD", 8, 1), ("DTR", 20, 8)]
+ROW0, PITCH = 104, 62
+J1_EDGE, J2_EDGE = 140, 860
+SOCKET_X, NODE_X, SWITCH_X = 190, 236, 600
+
+
+def wire(points, colour):
+    return f'<polyline points="{pts(points)}" fill="none" stroke="{colour}" stroke-width="2" stroke-linecap="round" stroke-linejoin="round"/>'
+
+
+def ptext(x, y, s, size=12, anchor="start", weight=None, fill=INK):
+    return text(x, y, s, size=size, anchor=anchor, weight=weight).replace(f'fill="{INK}"', f'fill="{fill}"')
+
+
+def dot(x, y):
+    return f'<circle cx="{x}" cy="{y}" r="3.5" fill="{INK}"/>'
+
+
+def ground(x, y):
+    return [line((x, y), (x, y + 8), PX), line((x - 10, y + 8), (x + 10, y + 8), PX),
+            line((x - 6, y + 12), (x + 6, y + 12), PX), line((x - 2, y + 16), (x + 2, y + 16), PX)]
+
+
+def socket_symbol(x, y, n, name):
+    return [line((x, y), (x, y - 12), PX), circle(x, y - 18, 6, PX, fill="#ffffff"), dot(x, y - 18),
+            ptext(x + 11, y - 14, f"B{n}", size=10)]
+
+
+def switch_symbol(x, y, k, colour_in, colour_out):
+    return [wire([(J1_EDGE, y), (x, y)], colour_in), wire([(x + 50, y), (J2_EDGE, y)], colour_out),
+            circle(x, y, 3.5, PX, fill="#ffffff"), circle(x + 50, y, 3.5, PX, fill="#ffffff"),
+            line((x + 3, y - 2), (x + 46, y - 14), PX),
+            ptext(x + 25, y - 20, f"SW1-{k}", size=10, anchor="middle"),
+            ptext(x - 2, y + 15, str(k), size=10, anchor="middle"),
+            ptext(x + 52, y + 15, str(17 - k), size=10, anchor="middle")]
+
+
+def led_chain(y, n):
+    b = y + 24
+    out = [line((NODE_X, y), (NODE_X, b), PX), line((NODE_X, b), (262, b), PX),
+           rect(262, b - 7, 52, 14, PX, fill="#ffffff"), line((314, b), (340, b), PX),
+           ptext(288, b + 24, f"R{n}  3,3 kΩ", size=10, anchor="middle")]
+    # two LEDs head to tail: green conducts from the line to ground, red the other way
+    out += [line((340, b - 9), (340, b + 9), PX), line((400, b - 9), (400, b + 9), PX)]
+    for yy, right, colour in ((b - 9, True, "#00a000"), (b + 9, False, "#d00000")):
+        out += [line((340, yy), (360, yy), PX), line((380, yy), (400, yy), PX)]
+        tip, base = (380, 360) if right else (360, 380)
+        out.append(f'<polygon points="{base},{yy - 6} {base},{yy + 6} {tip},{yy}" fill="{colour}" stroke="{INK}" stroke-width="1.5" stroke-linejoin="round"/>')
+        out.append(line((tip, yy - 6), (tip, yy + 6), PX))
+    out += [ptext(370, b + 24, f"D{n}", size=10, anchor="middle"), line((400, b), (430, b), PX)] + ground(430, b)
+    return out
+
+
+def connector_block(x, title):
+    out = [rect(x, ROW0 - 34, 80, PITCH * 9 - 10, PX, fill="#e8e8e8"),
+           ptext(x + 40, ROW0 - 44, title, size=12, anchor="middle", weight="bold")]
+    return out
+
+
+def schematic_svg():
+    out = [
+        '<?xml version="1.0" encoding="UTF-8"?>',
+        "<!-- Test board, schematic: two female DB25 wired pin to pin through eight switches, "
+        "a two-colour LED with its resistor and a socket on each line at J1. -->",
+        '<svg xmlns="http://www.w3.org/2000/svg" version="1.2" baseProfile="tiny"',
+        f'     width="{SW[0]}" height="{SW[1]}" viewBox="0 0 {SW[0]} {SW[1]}">',
+        f'  <rect x="0" y="0" width="{SW[0]}" height="{SW[1]}" fill="#ffffff"/>',
+    ]
+    body = [ptext(500, 30, "Carte d'essai RS-232C : schéma structurel", size=14, anchor="middle", weight="bold")]
+    body += connector_block(J1_EDGE - 80, "J1 DB25 femelle") + connector_block(J2_EDGE, "J2 DB25 femelle")
+    body += [ptext(NODE_X + 40, ROW0 - 44, "côté J1 : voyants et douilles", size=12),
+             ptext(SWITCH_X + 25, ROW0 - 44, "SW1 : 8 micro-interrupteurs", size=12, anchor="middle")]
+    rows = ROWS + [("RI", 22, None), ("GND", 7, 2)]
+    for i, (name, pin, k) in enumerate(rows):
+        y = ROW0 + i * PITCH
+        colour = COLOUR[name]
+        label = "Masse" if name == "GND" else name
+        body += [ptext(J1_EDGE - 72, y + 4, label, size=12), ptext(J1_EDGE - 6, y - 4, str(pin), size=10, anchor="end"),
+                 ptext(J2_EDGE + 72, y + 4, label, size=12, anchor="end"), ptext(J2_EDGE + 6, y - 4, str(pin), size=10)]
+        if k is None:
+            body.append(wire([(J1_EDGE, y), (J2_EDGE, y)], colour))
+            body.append(ptext(500, y - 6, "RI (sonnerie) : relié directement", size=10, anchor="middle"))
+            continue
+        body += switch_symbol(SWITCH_X, y, k, colour, colour)
+        n = 8 if name == "GND" else B.NUMBER[name]
+        body += socket_symbol(SOCKET_X, y, n, name) + [dot(SOCKET_X, y)]
+        if name != "GND":
+            body += [dot(NODE_X, y)] + led_chain(y, n)
+        else:
+            body += [line((NODE_X, y), (NODE_X, y + 6), PX)] + ground(NODE_X, y + 6)
+    legend = [
+        "SW1 : chaque interrupteur fermé (ON) relie la ligne de J1 à celle de J2 ; ouvert, il la coupe.",
+        "Interrupteurs : 1 DCD, 2 Masse, 3 DSR, 4 CTS, 5 RTS, 6 RxD, 7 TxD, 8 DTR ; RI (broche 22) passe sans interrupteur.",
+        "D1 à D7 : DEL bicolores basse consommation à deux pattes (une verte et une rouge tête-bêche) :",
+        "vert = tension positive (espace sur TxD et RxD, signal actif sur les autres lignes), rouge = tension négative.",
+        "R1 à R7 : 3,3 kΩ 1/4 W : environ 3 mA sous 12 V et 1 mA sous 5 V, loin des 10 mA que débite un émetteur en court-circuit.",
+        "B1 à B8 : douilles pour fiches bananes de 2 mm, pour la mesure. Les numéros 1 à 7 suivent les lignes : 1 DCD,",
+        "2 DSR, 3 CTS, 4 RTS, 5 RxD, 6 TxD, 7 DTR ; B8 est la masse.",
+    ]
+    for i, s in enumerate(legend):
+        body.append(ptext(60, 664 + i * 16, s, size=12))
+    out += ["  " + b for b in body]
+    out.append("</svg>")
+    return "\n".join(out) + "\n"
+
+
 def write(folder):
     with open(os.path.join(folder, "board-tracks.svg"), "w", encoding="utf-8") as fh:
         fh.write(tracks_svg())
     with open(os.path.join(folder, "board-components.svg"), "w", encoding="utf-8") as fh:
         fh.write(components_svg())
+    with open(os.path.join(folder, "board-schematic.svg"), "w", encoding="utf-8") as fh:
+        fh.write(schematic_svg())
 
 
 if __name__ == "__main__":
