@@ -19,8 +19,9 @@ DIP_ROWS = 7.62
 R_SPAN = 15.24  # resistor lead spacing, lying flat
 
 # pad kinds: (pad diameter, drill diameter)
-PAD_DB25 = (2.0, 1.0)
+PAD_DB25 = (2.2, 1.0)
 PAD_SMALL = (2.0, 0.8)
+PAD_LEAD = (2.5, 0.8)  # where the neighbours leave room
 PAD_BANANA = (4.0, 2.0)
 PAD_MOUNT = (4.4, 3.1)
 PAD_CORNER = (5.0, 3.2)
@@ -120,19 +121,19 @@ RI_Y = 8.0
 # line, bus height (= switch level), column of its resistor and LED
 LINES = [
     ("DSR", level(3), 42.0),
-    ("CTS", level(4), 48.5),
-    ("RTS", level(5), 55.0),
-    ("RxD", level(6), 61.5),
-    ("TxD", level(7), 68.0),
-    ("DTR", level(8), 74.5),
+    ("CTS", level(4), 48.4),
+    ("RTS", level(5), 54.8),
+    ("RxD", level(6), 61.2),
+    ("TxD", level(7), 67.6),
+    ("DTR", level(8), 74.0),
 ]
 # numbering of resistors, LEDs and sockets
 NUMBER = {"DCD": 1, "DSR": 2, "CTS": 3, "RTS": 4, "RxD": 5, "TxD": 6, "DTR": 7}
 
 for name, y, x in LINES:
     n = NUMBER[name]
-    pad(f"R{n}", 1, x, y)
-    pad(f"R{n}", 2, x, y - R_SPAN)
+    pad(f"R{n}", 1, x, y, PAD_LEAD)
+    pad(f"R{n}", 2, x, y - R_SPAN, PAD_LEAD)
     pad(f"D{n}", "A", x, LED_BOTTOM)
     pad(f"D{n}", "K", x, LED_TOP)
     track(f"L{n}", [(x, LED_BOTTOM), (x, y - R_SPAN)])
@@ -140,8 +141,8 @@ for name, y, x in LINES:
 
 # DCD: its line runs above the ground trunk, its resistor bridges the trunk
 R1_X, D1_X = 27.0, 31.0
-pad("R1", 1, R1_X, DCD_Y)
-pad("R1", 2, R1_X, DCD_Y + 10.16)
+pad("R1", 1, R1_X, DCD_Y, PAD_LEAD)
+pad("R1", 2, R1_X, DCD_Y + 10.16, PAD_LEAD)
 pad("D1", "A", D1_X, LED_BOTTOM)
 pad("D1", "K", D1_X, LED_TOP)
 track("L1", [(R1_X, DCD_Y + 10.16), (D1_X, LED_BOTTOM)])
@@ -273,6 +274,6 @@ track("DCD2", j2_entry(8, 5) + [(STRAP_X[0], L[5])])
 track("DCD2", [(STRAP_X[0], L[0]), (SW_RIGHT, L[0])])
 
 for i, (x, top) in enumerate(zip(STRAP_X, [0, 1, 2, 3]), 1):
-    a = pad(f"ST{i}", 1, x, L[5])
-    b = pad(f"ST{i}", 2, x, L[top])
+    a = pad(f"ST{i}", 1, x, L[5], PAD_LEAD)
+    b = pad(f"ST{i}", 2, x, L[top], PAD_LEAD)
     straps.append((f"ST{i}", (a.x, a.y), (b.x, b.y)))

@@ -175,12 +175,13 @@ def check(folder):
             if mates:
                 errors.append(f"{name} non câblé touche {mates[0]}")
 
-    worst = math.inf
+    worst, closest = math.inf, ""
     for i, s in enumerate(shapes):
         for j in range(i + 1, len(shapes)):
             if piece[i] != piece[j]:
                 gap = s.distance(shapes[j])
-                worst = min(worst, gap)
+                if gap < worst:
+                    worst, closest = gap, f"{s.label} / {shapes[j].label}"
                 if gap < CLEARANCE - 1e-6:
                     errors.append(f"isolement {gap:.2f} mm entre {s.label} et {shapes[j].label}")
 
@@ -221,7 +222,7 @@ def check(folder):
         print(f"{len(errors)} défauts")
         return 1
     print(f"{len(pads)} pastilles, {len(tracks)} pistes, {len(nets)} équipotentielles : conforme")
-    print(f"isolement le plus faible : {worst:.2f} mm")
+    print(f"isolement le plus faible : {worst:.2f} mm ({closest})")
     return 0
 
 

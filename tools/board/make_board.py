@@ -94,10 +94,17 @@ def tracks_svg():
     out.append(outline())
     out += copper()
     out += scale_bar()
-    out.append("  " + text(70, 112, "Tracé des pistes, vu côté composants (par transparence)", size=2.5))
-    out.append("  " + text(70, 116, "Film : imprimer sans miroir, poser la face imprimée (toner)", size=2.5))
-    out.append("  " + text(70, 119.5, "contre le cuivre. Le texte gravé se lit alors à l'endroit.", size=2.5))
-    out.append("  " + text(70, 124, "Pastilles percées à 0,8 mm (DB25 : 1 mm, bornes : 2 mm, fixations : 3,2 mm).", size=2.0))
+    notes = [
+        "Côté cuivre vu du côté composants, par transparence :",
+        "les pastilles sont aux places de l'implantation.",
+        "Film : imprimer sans miroir, à l'échelle 1, puis poser la",
+        "face imprimée (toner) contre le cuivre ; le texte SERLINQ",
+        "se lit alors à l'endroit sur le cuivre gravé.",
+    ]
+    for i, note in enumerate(notes):
+        out.append("  " + text(70, 111 + i * 3.4, note, size=2.5))
+    drills = "Perçages : 0,8 mm ; DB25 : 1 mm ; douilles : 2 mm ; fixations : 3,1 et 3,2 mm."
+    out.append("  " + text(70, 128.4, drills, size=2.0))
     out.append("</svg>")
     return "\n".join(out) + "\n"
 
@@ -147,6 +154,9 @@ def connector(ref, cy, right):
 
 def switch_block():
     out = [rect(B.SW_X - 2.2, B.SW_Y - 2.6, B.DIP_ROWS + 4.4, 8 * B.DIP_PITCH + 2.6, fill="#e8e8e8")]
+    # notch at the end of pin 1
+    cx = B.SW_X + B.DIP_ROWS / 2
+    out.append(f'<path d="M {f(cx - 1.2)},{f(B.SW_Y - 2.6)} A 1.2 1.2 0 0 0 {f(cx + 1.2)},{f(B.SW_Y - 2.6)}" {LINE}/>')
     for k in range(1, 9):
         y = B.level(k)
         out.append(rect(B.SW_X + 1.6, y - 0.7, B.DIP_ROWS - 3.2, 1.4, LINE, fill="#ffffff"))
@@ -238,7 +248,8 @@ def components_svg():
     out.append("  </g>")
     out += pads_group()
     out += scale_bar()
-    out.append("  " + text(70, 112, "Implantation des composants, vue côté composants", size=2.5))
+    out.append("  " + text(70, 111, "Implantation des composants, vue côté composants,", size=2.5))
+    out.append("  " + text(70, 114.4, "à imprimer à l'échelle 1 (la barre doit mesurer 50 mm).", size=2.5))
     out.append("</svg>")
     return "\n".join(out) + "\n"
 
