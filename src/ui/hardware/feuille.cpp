@@ -66,6 +66,7 @@ Feuille::Feuille(Forms& forms, QWidget* parent)
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &Feuille::Annuler_Click);
     refuseClose(this, [this] { Annuler_Click(); });
+    comeToFrontWhenShown(this);
 }
 
 void Feuille::buildBoardPictures() {
