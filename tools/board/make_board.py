@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Writes the component layout and the track layout of the test board.
 
-    python3 tools/board/make_board.py [resources-folder]
+    python3 tools/board/make_board.py [--check] [resources-folder]
+
+With --check, writes nothing and fails when a drawing differs from what it would write.
 
 Both drawings are 170 x 130 mm, one user unit = 1 mm, the board at (5, 5).
 """
@@ -369,14 +371,35 @@ def schematic_svg():
     return "\n".join(out) + "\n"
 
 
+DRAWINGS = {
+    "board-tracks.svg": tracks_svg,
+    "board-components.svg": components_svg,
+    "board-schematic.svg": schematic_svg,
+}
+
+
 def write(folder):
-    with open(os.path.join(folder, "board-tracks.svg"), "w", encoding="utf-8") as fh:
-        fh.write(tracks_svg())
-    with open(os.path.join(folder, "board-components.svg"), "w", encoding="utf-8") as fh:
-        fh.write(components_svg())
-    with open(os.path.join(folder, "board-schematic.svg"), "w", encoding="utf-8") as fh:
-        fh.write(schematic_svg())
+    for name, make in DRAWINGS.items():
+        with open(os.path.join(folder, name), "w", encoding="utf-8") as fh:
+            fh.write(make())
+
+
+def stale(folder):
+    """Names of the drawings in `folder` that differ from what this script writes."""
+    out = []
+    for name, make in DRAWINGS.items():
+        path = os.path.join(folder, name)
+        if not os.path.exists(path) or open(path, encoding="utf-8").read() != make():
+            out.append(name)
+    return out
 
 
 if __name__ == "__main__":
-    write(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "..", "resources"))
+    args = [a for a in sys.argv[1:] if a != "--check"]
+    folder = args[0] if args else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources")
+    if "--check" in sys.argv:
+        names = stale(folder)
+        for name in names:
+            print(f"{name} : pas à jour, relancer tools/board/make_board.py")
+        sys.exit(1 if names else 0)
+    write(folder)
