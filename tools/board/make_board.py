@@ -165,7 +165,7 @@ def switch_block():
         out.append(rect(B.SW_X + 1.6, y - 0.7, 1.4, 1.4, LINE, fill=INK))
         out.append(text(B.SW_RIGHT + 1.6, y + 0.7, f"{k} {B.SWITCHES[k - 1].replace('GND', 'Masse')}", size=LABEL))
     out.append(text(B.SW_X - 2.2, B.SW_Y - 6.0, "SW1", size=2.5, weight="bold"))
-    out.append(text(B.SW_X + 1.6, B.SW_Y - 3.2, "ON", size=LABEL))
+    out.append(text(B.SW_X - 1.8, B.SW_Y - 3.2, "ON", size=LABEL))
     return out
 
 
@@ -176,7 +176,10 @@ def resistor(n):
     out = [line((x, top), (x, mid - 3.2)), line((x, mid + 3.2), (x, bottom))]
     out.append(rect(x - 1.2, mid - 3.2, 2.4, 6.4, fill="#e8e8e8"))
     out.append(vtext(x + 0.7, mid, "3,3 k", size=1.8))
-    out.append(text(x + 1.6, top + 2.4, f"R{n}", size=LABEL))
+    if n == 1:  # its LED stands at its right
+        out.append(text(x - 1.6, mid + 0.7, f"R{n}", size=LABEL, anchor="end"))
+    else:
+        out.append(text(x + 1.6, top + 2.4, f"R{n}", size=LABEL))
     return out
 
 
@@ -187,6 +190,7 @@ def led(n):
     out = [f'<path d="M {f(cx - 2.5)},{f(cy - 1.2)} A 2.75 2.75 0 1 1 {f(cx - 2.5)},{f(cy + 1.2)} Z" {OUTLINE}/>']
     out.append(text(cx, a.y + 3.6, "+", size=LABEL, anchor="middle"))
     out.append(text(cx, k.y - 1.9, f"D{n}", size=LABEL, anchor="middle"))
+    out.append(text(cx, k.y - 4.4, NAMES[n], size=LABEL, anchor="middle"))
     return out
 
 
