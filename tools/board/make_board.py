@@ -163,7 +163,7 @@ def switch_block():
         y = B.level(k)
         out.append(rect(B.SW_X + 1.6, y - 0.7, B.DIP_ROWS - 3.2, 1.4, LINE, fill="#ffffff"))
         out.append(rect(B.SW_X + 1.6, y - 0.7, 1.4, 1.4, LINE, fill=INK))
-        out.append(text(B.SW_RIGHT + 1.6, y + 0.7, f"{k} {B.SWITCHES[k - 1].replace('GND', 'Masse')}", size=LABEL))
+        out.append(text(B.SW_RIGHT + 2.0, y + 0.7, f"{k} {B.SWITCHES[k - 1].replace('GND', 'Masse')}", size=LABEL))
     out.append(text(B.SW_X - 2.2, B.SW_Y - 6.0, "SW1", size=2.5, weight="bold"))
     out.append(text(B.SW_X - 1.8, B.SW_Y - 3.2, "ON", size=LABEL))
     return out
