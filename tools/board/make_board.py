@@ -29,11 +29,11 @@ def pts(points):
     return " ".join(f"{f(x)},{f(y)}" for x, y in points)
 
 
-def text(x, y, s, size=2.5, anchor="start", weight=None, extra=""):
+def text(x, y, s, size=2.5, anchor="start", weight=None, extra="", fill=INK):
     w = f' font-weight="{weight}"' if weight else ""
     return (
         f'<text x="{f(x)}" y="{f(y)}" {FONT} font-size="{f(size)}"{w} '
-        f'text-anchor="{anchor}" fill="{INK}"{extra}>{s}</text>'
+        f'text-anchor="{anchor}" fill="{fill}"{extra}>{s}</text>'
     )
 
 
@@ -81,8 +81,8 @@ def copper():
         out.append(f'    <circle cx="{f(p.x)}" cy="{f(p.y)}" r="{f(p.drill / 2)}" fill="#ffffff"/>')
     # copper lettering, drawn mirrored: it reads right on the etched copper
     out.append('    <g transform="translate(140,88) scale(-1,1)">')
-    out.append("      " + text(0, 0, "SERLINQ  RS-232C", size=3.5, weight="bold").replace(f'fill="{INK}"', 'fill="#000000"'))
-    out.append("      " + text(0, 5, "carte d'essai  -  côté cuivre", size=2.5).replace(f'fill="{INK}"', 'fill="#000000"'))
+    out.append("      " + text(0, 0, "SERLINQ RS-232C", size=3.5, weight="bold", fill="#000000"))
+    out.append("      " + text(0, 5, "carte d'essai - côté cuivre", size=2.5, fill="#000000"))
     out.append("    </g>")
     out.append("  </g>")
     return out
@@ -276,11 +276,14 @@ SOCKET_X, NODE_X, SWITCH_X = 190, 236, 600
 
 
 def wire(points, colour):
-    return f'<polyline points="{pts(points)}" fill="none" stroke="{colour}" stroke-width="2" stroke-linecap="round" stroke-linejoin="round"/>'
+    return (
+        f'<polyline points="{pts(points)}" fill="none" stroke="{colour}" stroke-width="2" '
+        'stroke-linecap="round" stroke-linejoin="round"/>'
+    )
 
 
-def ptext(x, y, s, size=12, anchor="start", weight=None, fill=INK):
-    return text(x, y, s, size=size, anchor=anchor, weight=weight).replace(f'fill="{INK}"', f'fill="{fill}"')
+def ptext(x, y, s, size=12, anchor="start", weight=None):
+    return text(x, y, s, size=size, anchor=anchor, weight=weight)
 
 
 def dot(x, y):
@@ -316,7 +319,10 @@ def led_chain(y, n):
     for yy, right, colour in ((b - 9, True, "#00a000"), (b + 9, False, "#d00000")):
         out += [line((340, yy), (360, yy), PX), line((380, yy), (400, yy), PX)]
         tip, base = (380, 360) if right else (360, 380)
-        out.append(f'<polygon points="{base},{yy - 6} {base},{yy + 6} {tip},{yy}" fill="{colour}" stroke="{INK}" stroke-width="1.5" stroke-linejoin="round"/>')
+        out.append(
+            f'<polygon points="{base},{yy - 6} {base},{yy + 6} {tip},{yy}" fill="{colour}" '
+            f'stroke="{INK}" stroke-width="1.5" stroke-linejoin="round"/>'
+        )
         out.append(line((tip, yy - 6), (tip, yy + 6), PX))
     out += [ptext(370, b + 24, f"D{n}", size=10, anchor="middle"), line((400, b), (430, b), PX)] + ground(430, b)
     return out
@@ -364,7 +370,8 @@ def schematic_svg():
         "Interrupteurs : 1 DCD, 2 Masse, 3 DSR, 4 CTS, 5 RTS, 6 RxD, 7 TxD, 8 DTR ; RI (broche 22) passe sans interrupteur.",
         "D1 à D7 : DEL bicolores basse consommation à deux pattes (une verte et une rouge tête-bêche) :",
         "vert = tension positive (espace sur TxD et RxD, signal actif sur les autres lignes), rouge = tension négative.",
-        "R1 à R7 : 3,3 kΩ 1/4 W : environ 3 mA sous 12 V et 1 mA sous 5 V, loin des 10 mA que débite un émetteur en court-circuit.",
+        "R1 à R7 : 3,3 kΩ 1/4 W : environ 3 mA sous 12 V et 1 mA sous 5 V, "
+        "loin des 10 mA que débite un émetteur en court-circuit.",
         "B1 à B8 : douilles pour fiches bananes de 2 mm, pour la mesure. Les numéros 1 à 7 suivent les lignes : 1 DCD,",
         "2 DSR, 3 CTS, 4 RTS, 5 RxD, 6 TxD, 7 DTR ; B8 est la masse.",
     ]
