@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks the test board's drawings against its netlist.
 
-    python3 tools/board/check_board.py [resources-folder]
+    python3 tools/board/check_board.py [--netlist FILE] [resources-folder]
 
 Reads the copper of board-tracks.svg (pads: circles with an id "REF.PIN"; tracks:
 polylines with their stroke width), joins what touches, joins the two pads of each
@@ -117,7 +117,7 @@ def shapes_of(pads, tracks):
     return shapes
 
 
-def pieces(shapes, tracks_count):
+def pieces(shapes):
     parent = list(range(len(shapes)))
 
     def find(i):
@@ -146,13 +146,12 @@ def pieces(shapes, tracks_count):
     return [find(i) for i in range(len(shapes))]
 
 
-def check(folder):
+def check(folder, netlist):
     errors = []
-    here = os.path.dirname(os.path.abspath(__file__))
     pads, holes, tracks, edge = read_copper(os.path.join(folder, "board-tracks.svg"))
-    nets = read_netlist(os.path.join(here, "netlist.txt"))
+    nets = read_netlist(netlist)
     shapes = shapes_of(pads, tracks)
-    piece = pieces(shapes, len(tracks))
+    piece = pieces(shapes)
     index = {s.label: i for i, s in enumerate(shapes)}
 
     owner = {}
@@ -226,5 +225,18 @@ def check(folder):
     return 0
 
 
+def main(argv):
+    here = os.path.dirname(os.path.abspath(__file__))
+    netlist, folder = os.path.join(here, "netlist.txt"), os.path.join(here, "..", "..", "resources")
+    rest = list(argv)
+    if "--netlist" in rest:
+        i = rest.index("--netlist")
+        netlist = rest[i + 1]
+        del rest[i : i + 2]
+    if rest:
+        folder = rest[0]
+    return check(folder, netlist)
+
+
 if __name__ == "__main__":
-    sys.exit(check(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "..", "resources")))
+    sys.exit(main(sys.argv[1:]))

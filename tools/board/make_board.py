@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Writes the component layout and the track layout of the test board.
 
-    python3 tools/board/make_board.py [resources-folder]
+    python3 tools/board/make_board.py [--check] [resources-folder]
+
+With --check, writes nothing and fails when a drawing differs from what it would write.
 
 Both drawings are 170 x 130 mm, one user unit = 1 mm, the board at (5, 5).
 """
@@ -27,11 +29,11 @@ def pts(points):
     return " ".join(f"{f(x)},{f(y)}" for x, y in points)
 
 
-def text(x, y, s, size=2.5, anchor="start", weight=None, extra=""):
+def text(x, y, s, size=2.5, anchor="start", weight=None, extra="", fill=INK):
     w = f' font-weight="{weight}"' if weight else ""
     return (
         f'<text x="{f(x)}" y="{f(y)}" {FONT} font-size="{f(size)}"{w} '
-        f'text-anchor="{anchor}" fill="{INK}"{extra}>{s}</text>'
+        f'text-anchor="{anchor}" fill="{fill}"{extra}>{s}</text>'
     )
 
 
@@ -79,8 +81,8 @@ def copper():
         out.append(f'    <circle cx="{f(p.x)}" cy="{f(p.y)}" r="{f(p.drill / 2)}" fill="#ffffff"/>')
     # copper lettering, drawn mirrored: it reads right on the etched copper
     out.append('    <g transform="translate(140,88) scale(-1,1)">')
-    out.append("      " + text(0, 0, "SERLINQ  RS-232C", size=3.5, weight="bold").replace(f'fill="{INK}"', 'fill="#000000"'))
-    out.append("      " + text(0, 5, "carte d'essai  -  côté cuivre", size=2.5).replace(f'fill="{INK}"', 'fill="#000000"'))
+    out.append("      " + text(0, 0, "SERLINQ RS-232C", size=3.5, weight="bold", fill="#000000"))
+    out.append("      " + text(0, 5, "carte d'essai - côté cuivre", size=2.5, fill="#000000"))
     out.append("    </g>")
     out.append("  </g>")
     return out
@@ -161,9 +163,9 @@ def switch_block():
         y = B.level(k)
         out.append(rect(B.SW_X + 1.6, y - 0.7, B.DIP_ROWS - 3.2, 1.4, LINE, fill="#ffffff"))
         out.append(rect(B.SW_X + 1.6, y - 0.7, 1.4, 1.4, LINE, fill=INK))
-        out.append(text(B.SW_RIGHT + 1.6, y + 0.7, f"{k} {B.SWITCHES[k - 1].replace('GND', 'Masse')}", size=LABEL))
+        out.append(text(B.SW_RIGHT + 2.0, y + 0.7, f"{k} {B.SWITCHES[k - 1].replace('GND', 'Masse')}", size=LABEL))
     out.append(text(B.SW_X - 2.2, B.SW_Y - 6.0, "SW1", size=2.5, weight="bold"))
-    out.append(text(B.SW_X + 1.6, B.SW_Y - 3.2, "ON", size=LABEL))
+    out.append(text(B.SW_X - 1.8, B.SW_Y - 3.2, "ON", size=LABEL))
     return out
 
 
@@ -174,7 +176,10 @@ def resistor(n):
     out = [line((x, top), (x, mid - 3.2)), line((x, mid + 3.2), (x, bottom))]
     out.append(rect(x - 1.2, mid - 3.2, 2.4, 6.4, fill="#e8e8e8"))
     out.append(vtext(x + 0.7, mid, "3,3 k", size=1.8))
-    out.append(text(x + 1.6, top + 2.4, f"R{n}", size=LABEL))
+    if n == 1:  # its LED stands at its right
+        out.append(text(x - 1.6, mid + 0.7, f"R{n}", size=LABEL, anchor="end"))
+    else:
+        out.append(text(x + 1.6, top + 2.4, f"R{n}", size=LABEL))
     return out
 
 
@@ -185,6 +190,7 @@ def led(n):
     out = [f'<path d="M {f(cx - 2.5)},{f(cy - 1.2)} A 2.75 2.75 0 1 1 {f(cx - 2.5)},{f(cy + 1.2)} Z" {OUTLINE}/>']
     out.append(text(cx, a.y + 3.6, "+", size=LABEL, anchor="middle"))
     out.append(text(cx, k.y - 1.9, f"D{n}", size=LABEL, anchor="middle"))
+    out.append(text(cx, k.y - 4.4, NAMES[n], size=LABEL, anchor="middle"))
     return out
 
 
@@ -270,11 +276,14 @@ SOCKET_X, NODE_X, SWITCH_X = 190, 236, 600
 
 
 def wire(points, colour):
-    return f'<polyline points="{pts(points)}" fill="none" stroke="{colour}" stroke-width="2" stroke-linecap="round" stroke-linejoin="round"/>'
+    return (
+        f'<polyline points="{pts(points)}" fill="none" stroke="{colour}" stroke-width="2" '
+        'stroke-linecap="round" stroke-linejoin="round"/>'
+    )
 
 
-def ptext(x, y, s, size=12, anchor="start", weight=None, fill=INK):
-    return text(x, y, s, size=size, anchor=anchor, weight=weight).replace(f'fill="{INK}"', f'fill="{fill}"')
+def ptext(x, y, s, size=12, anchor="start", weight=None):
+    return text(x, y, s, size=size, anchor=anchor, weight=weight)
 
 
 def dot(x, y):
@@ -310,7 +319,10 @@ def led_chain(y, n):
     for yy, right, colour in ((b - 9, True, "#00a000"), (b + 9, False, "#d00000")):
         out += [line((340, yy), (360, yy), PX), line((380, yy), (400, yy), PX)]
         tip, base = (380, 360) if right else (360, 380)
-        out.append(f'<polygon points="{base},{yy - 6} {base},{yy + 6} {tip},{yy}" fill="{colour}" stroke="{INK}" stroke-width="1.5" stroke-linejoin="round"/>')
+        out.append(
+            f'<polygon points="{base},{yy - 6} {base},{yy + 6} {tip},{yy}" fill="{colour}" '
+            f'stroke="{INK}" stroke-width="1.5" stroke-linejoin="round"/>'
+        )
         out.append(line((tip, yy - 6), (tip, yy + 6), PX))
     out += [ptext(370, b + 24, f"D{n}", size=10, anchor="middle"), line((400, b), (430, b), PX)] + ground(430, b)
     return out
@@ -358,7 +370,8 @@ def schematic_svg():
         "Interrupteurs : 1 DCD, 2 Masse, 3 DSR, 4 CTS, 5 RTS, 6 RxD, 7 TxD, 8 DTR ; RI (broche 22) passe sans interrupteur.",
         "D1 à D7 : DEL bicolores basse consommation à deux pattes (une verte et une rouge tête-bêche) :",
         "vert = tension positive (espace sur TxD et RxD, signal actif sur les autres lignes), rouge = tension négative.",
-        "R1 à R7 : 3,3 kΩ 1/4 W : environ 3 mA sous 12 V et 1 mA sous 5 V, loin des 10 mA que débite un émetteur en court-circuit.",
+        "R1 à R7 : 3,3 kΩ 1/4 W : environ 3 mA sous 12 V et 1 mA sous 5 V, "
+        "loin des 10 mA que débite un émetteur en court-circuit.",
         "B1 à B8 : douilles pour fiches bananes de 2 mm, pour la mesure. Les numéros 1 à 7 suivent les lignes : 1 DCD,",
         "2 DSR, 3 CTS, 4 RTS, 5 RxD, 6 TxD, 7 DTR ; B8 est la masse.",
     ]
@@ -369,14 +382,35 @@ def schematic_svg():
     return "\n".join(out) + "\n"
 
 
+DRAWINGS = {
+    "board-tracks.svg": tracks_svg,
+    "board-components.svg": components_svg,
+    "board-schematic.svg": schematic_svg,
+}
+
+
 def write(folder):
-    with open(os.path.join(folder, "board-tracks.svg"), "w", encoding="utf-8") as fh:
-        fh.write(tracks_svg())
-    with open(os.path.join(folder, "board-components.svg"), "w", encoding="utf-8") as fh:
-        fh.write(components_svg())
-    with open(os.path.join(folder, "board-schematic.svg"), "w", encoding="utf-8") as fh:
-        fh.write(schematic_svg())
+    for name, make in DRAWINGS.items():
+        with open(os.path.join(folder, name), "w", encoding="utf-8") as fh:
+            fh.write(make())
+
+
+def stale(folder):
+    """Names of the drawings in `folder` that differ from what this script writes."""
+    out = []
+    for name, make in DRAWINGS.items():
+        path = os.path.join(folder, name)
+        if not os.path.exists(path) or open(path, encoding="utf-8").read() != make():
+            out.append(name)
+    return out
 
 
 if __name__ == "__main__":
-    write(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "..", "resources"))
+    args = [a for a in sys.argv[1:] if a != "--check"]
+    folder = args[0] if args else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources")
+    if "--check" in sys.argv:
+        names = stale(folder)
+        for name in names:
+            print(f"{name} : pas à jour, relancer tools/board/make_board.py")
+        sys.exit(1 if names else 0)
+    write(folder)
