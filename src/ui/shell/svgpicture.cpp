@@ -113,7 +113,13 @@ QRectF SvgDrawing::placement(const QRectF& area) const {
 
 void SvgDrawing::paint(QPainter& painter, const QRectF& area) const {
     const QRectF target = placement(area);
-    if (isValid() && !target.isEmpty()) renderer_->render(&painter, target);
+    if (!isValid() || target.isEmpty()) return;
+    // A text of the drawing takes what its attributes leave unsaid (its weight, its slant) from
+    // the painter: a plain font, not the one the page drew its title with.
+    painter.save();
+    painter.setFont(QFont());
+    renderer_->render(&painter, target);
+    painter.restore();
 }
 
 SvgPicture::SvgPicture(const QString& resource, QWidget* parent)

@@ -137,6 +137,36 @@ private slots:
         QVERIFY(!SvgDrawing(QStringLiteral(":/printer.svg")).sizeMm().has_value());
     }
 
+    // A drawing's texts keep their own weight whatever the page drew before them in bold.
+    void textsKeepTheirWeight() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("text.svg");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(
+            "<svg xmlns='http://www.w3.org/2000/svg' width='200' height='40' "
+            "viewBox='0 0 200 40'><text x='4' y='30' font-family='DejaVu Sans' "
+            "font-size='24'>50 mm</text></svg>");
+        file.close();
+        const SvgDrawing drawing(path);
+        int inked[2] = {0, 0};
+        for (bool bold : {false, true}) {
+            QImage image(200, 40, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
+            QFont font = painter.font();
+            font.setBold(bold);
+            painter.setFont(font);
+            drawing.paint(painter, QRectF(image.rect()));
+            painter.end();
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    inked[bold] += qAlpha(image.pixel(x, y)) > 128;
+        }
+        QVERIFY(inked[0] > 0);
+        QCOMPARE(inked[1], inked[0]);
+    }
+
     void missingResourceDrawsNothing() {
         const SvgDrawing drawing(QStringLiteral(":/no-such-picture.svg"));
         QVERIFY(!drawing.isValid());
