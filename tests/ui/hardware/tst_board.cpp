@@ -257,7 +257,7 @@ private slots:
         QImage seen;
         const double bar = scaleBarLength(pdf, kMeasureDpi, kBarMm, kBarThicknessMm, &seen);
         const double mm = bar * kMmPerInch / kMeasureDpi;
-        qInfo("%s: scale bar %.1f px at %d dpi = %.3f mm", QTest::currentDataTag(), bar,
+        qInfo("%s: scale bar %.2f px at %d dpi = %.3f mm", QTest::currentDataTag(), bar,
               kMeasureDpi, mm);
         QVERIFY2(qAbs(mm - kBarMm) <= kBarMm * kScaleTolerance, qPrintable(QString::number(mm)));
     }
