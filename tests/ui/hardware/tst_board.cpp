@@ -17,6 +17,7 @@
 #include "ui/hardware/feuille.h"
 #include "ui/hardware/fprint.h"
 #include "ui/shell/fmenu.h"
+#include "ui/shell/fvaleur.h"
 #include "ui/shell/svgpicture.h"
 
 using namespace testsupport;
@@ -191,6 +192,24 @@ private slots:
         s.sheet.showBoard();
         for (int i = 0; i < 3; ++i)
             QVERIFY(s.control(QStringLiteral("Exercice%1").arg(i))->isHidden());
+    }
+
+    // Whichever exercise button is clicked, the answer that follows is short.
+    void exerciseButtonsShortenTheAnswer_data() {
+        QTest::addColumn<int>("button");
+        QTest::newRow("first") << 0;
+        QTest::newRow("last") << 2;
+    }
+    void exerciseButtonsShortenTheAnswer() {
+        QFETCH(int, button);
+        Sheet s;
+        FValeur& valeur = s.get<FValeur>();
+        valeur.setMaxLength(40);
+        auto* b = s.control<QPushButton>(QStringLiteral("Exercice%1").arg(button));
+        b->show();
+        b->click();
+        QVERIFY(valeur.maxLength() < 40);
+        QVERIFY(valeur.maxLength() > 0);
     }
 
     // Without a printer: each view as a PDF in the working folder, the layouts under the
