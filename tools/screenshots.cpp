@@ -5,6 +5,8 @@
 //   screenshots --lab-exchange OUTPUT_DIR     the whole screen during the exchange on the lab's
 //                                             loopback plug (Com1), at 9600 and 110 bauds
 //   screenshots --guides OUTPUT_DIR           the test guides and their wiring windows, hookup on
+//   screenshots --board OUTPUT_DIR            the test board's three views on the sheet, and
+//                                             the PDF of each printed without a printer
 // Run it under xvfb-run (whole-screen grabs, window frames included when a window manager runs)
 // or with QT_QPA_PLATFORM=offscreen (each window's client area only).
 
@@ -14,6 +16,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -33,6 +37,7 @@
 #include "ui/hardware/fautotest.h"
 #include "ui/hardware/fbrcable.h"
 #include "ui/hardware/fessai2pc.h"
+#include "ui/hardware/feuille.h"
 #include "ui/hardware/ftest.h"
 #include "ui/hardware/velmoconsole.h"
 #include "ui/shell/fdebut.h"
@@ -41,6 +46,7 @@
 #include "ui/shell/forms.h"
 #include "ui/shell/fpropri.h"
 #include "ui/shell/fvaleur.h"
+#include "ui/shell/svgpicture.h"
 #include "ui/terminal/fchoixcase.h"
 #include "ui/terminal/femirecep.h"
 #include "ui/terminal/receptionview.h"
@@ -383,6 +389,45 @@ void selfTestOnTheLab(Forms& forms, const QString& out) {
 
 }  // namespace
 
+// The width of the pictures in the README.
+constexpr int kReadmeWidth = 640;
+
+// The sheet over the main window in each of its views, each view printed (a PDF in the working
+// folder, the computer having no printer the program can use) and the PDF copied beside it.
+void boardShots(Forms& forms, const QString& work, const QString& out) {
+    FMenu& menu = forms.get<FMenu>();
+    menu.ShowLinkStatus();
+    menu.show();
+    Feuille& sheet = forms.get<Feuille>();
+    sheet.showBoard();
+    const QStringList names{"feuille-schema", "feuille-implantation", "feuille-pistes"};
+    for (int view = 0; view < names.size(); ++view) {
+        if (view > 0) sheet.findChild<QAbstractButton*>("ImageVoir")->click();
+        save(&sheet, out, names[view]);
+        QGuiApplication::primaryScreen()->grabWindow(0).save(
+            QDir(out).filePath(names[view] + "-screen.png"));
+        const QStringList before = QDir(work).entryList({"*.pdf"}, QDir::Files);
+        sheet.findChild<QAbstractButton*>("ImageImprimer")->click();
+        for (const QString& pdf : QDir(work).entryList({"*.pdf"}, QDir::Files)) {
+            if (before.contains(pdf)) continue;
+            QFile::remove(QDir(out).filePath(names[view] + ".pdf"));
+            QFile::copy(QDir(work).filePath(pdf), QDir(out).filePath(names[view] + ".pdf"));
+        }
+    }
+    save(&sheet, out, "feuille-imprimee");
+    // The component layout for the README, drawn from its SVG on white.
+    const SvgDrawing layout(QStringLiteral(":/board-components.svg"));
+    const QSizeF natural = layout.naturalSize();
+    QImage image(kReadmeWidth, qRound(kReadmeWidth * natural.height() / natural.width()),
+                 QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    layout.paint(painter, QRectF(image.rect()));
+    painter.end();
+    image.save(QDir(out).filePath("board-components.png"));
+}
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setFont(formkit::formFont());
@@ -390,7 +435,8 @@ int main(int argc, char* argv[]) {
     const bool firstEmission = argc > 1 && QByteArray(argv[1]) == "--first-emission";
     const bool labExchange = argc > 1 && QByteArray(argv[1]) == "--lab-exchange";
     const bool guides = argc > 1 && QByteArray(argv[1]) == "--guides";
-    const int outArg = firstEmission || labExchange || guides ? 2 : 1;
+    const bool board = argc > 1 && QByteArray(argv[1]) == "--board";
+    const int outArg = firstEmission || labExchange || guides || board ? 2 : 1;
     const QString out = argc > outArg ? QString::fromLocal8Bit(argv[outArg]) : QDir::currentPath();
     QDir().mkpath(out);
 
@@ -415,6 +461,11 @@ int main(int argc, char* argv[]) {
         forms.loadAll();
         guideShots(forms, out);
         selfTestOnTheLab(forms, out);
+        return 0;
+    }
+    if (board) {
+        forms.loadAll();
+        boardShots(forms, work.path(), out);
         return 0;
     }
 

@@ -13,6 +13,7 @@
 #include "ui/hardware/fautotest.h"
 #include "ui/hardware/fbrcable.h"
 #include "ui/hardware/fessai2pc.h"
+#include "ui/hardware/feuille.h"
 #include "ui/shell/fmenu.h"
 #include "ui/terminal/femirecep.h"
 
@@ -125,6 +126,31 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY2(staysInFront(menu), qPrintable(x::describe()));
         QVERIFY(menu.isEnabled());
+    }
+
+    // The test board's sheet: in front with the keyboard when it opens, its views gone through
+    // from the keyboard, and the main window in front again after Esc.
+    void boardSheet() {
+        AppFixture app(AppFixture::Ports::Absent);
+        FMenu& menu = app.menu();
+        menu.ShowLinkStatus();
+        menu.show();
+        menu.raise();
+        menu.activateWindow();
+        QVERIFY2(staysInFront(menu), qPrintable(x::describe()));
+        Feuille& sheet = app.get<Feuille>();
+        sheet.showBoard();
+        QVERIFY2(staysInFront(sheet), qPrintable(x::describe()));
+        QVERIFY(!menu.isEnabled());
+        const QString first = sheet.windowTitle();
+        QWidget* focus = QApplication::focusWidget();
+        QVERIFY(focus && sheet.isAncestorOf(focus));
+        QTest::keyClick(focus, Qt::Key_Space);
+        QVERIFY(sheet.windowTitle() != first);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY2(staysInFront(menu), qPrintable(x::describe()));
+        QVERIFY(menu.isEnabled());
+        QVERIFY(sheet.isHidden());
     }
 };
 
