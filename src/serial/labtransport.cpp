@@ -90,7 +90,7 @@ MSComm::Error LabTransport::awaitAttached() {
 
 void LabTransport::close(bool discard) {
     if (fd_ < 0) return;
-    if (discard) send(Message{Type::Discard, 0, {}});
+    if (discard) discardOutput();
     notifier_.reset();
     local::closeFd(std::exchange(fd_, -1));
 }
@@ -136,7 +136,12 @@ bool LabTransport::drained() const {
 }
 
 void LabTransport::discardOutput() {
-    send(Message{Type::Discard, 0, {}});
+    // Only what outBufferCount() counts: the rest was shown as sent. What is dropped counts as
+    // taken from now on, before the line says so, so that nothing is dropped twice.
+    const int untaken = outBufferCount();
+    if (untaken == 0) return;
+    send(Message{Type::Discard, untaken, {}});
+    room_ = written_;
 }
 
 // ---- Lines -----------------------------------------------------------------------------------

@@ -245,7 +245,7 @@ void LabDaemon::handle(Client* client, const Message& m) {
             line_.sendImmediate(t, end, int(m.value));
             break;
         case Type::Discard:
-            line_.discardTx(t, end);
+            line_.discardTx(t, end, m.value);
             break;
         case Type::Ring:
             line_.ring(t, end);

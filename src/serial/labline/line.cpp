@@ -201,13 +201,17 @@ void Line::sendImmediate(Nanos at, const QString& end, int code) {
     tryStart(*e, now_);
 }
 
-void Line::discardTx(Nanos at, const QString& end) {
+void Line::discardTx(Nanos at, const QString& end, qint64 untaken) {
     End* e = find(end);
     if (!e || !e->open) return;
     catchUp(at, false);
-    if (e->queue.isEmpty()) return;
-    e->gone += e->queue.size();
-    e->queue.clear();
+    // Only the last bytes written, those the end's program counts as not taken by the UART:
+    // the others it saw leave, and showed as sent. Its count may lag behind the line's (it waits
+    // for the line's word), so it drops at least what the UART has not taken.
+    const qsizetype dropped = qsizetype(qBound<qint64>(0, untaken, e->queue.size()));
+    if (dropped == 0) return;
+    e->gone += dropped;
+    e->queue.chop(dropped);
     emitEvent(*e, now_, Event::Kind::TxProgress, int(e->gone));
     updateRoom(*e, now_);
 }

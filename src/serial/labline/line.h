@@ -107,8 +107,9 @@ public:
     void write(Nanos at, const QString& end, const QByteArray& bytes);
     // Sends one character ahead of the queue, whatever the flow control says.
     void sendImmediate(Nanos at, const QString& end, int code);
-    // Drops what has not started yet; the frame on the wire finishes.
-    void discardTx(Nanos at, const QString& end);
+    // Drops the last `untaken` bytes written, if not started yet: what the end's program counts
+    // as not taken by the UART. The frame on the wire goes, and so does what the UART took.
+    void discardTx(Nanos at, const QString& end, qint64 untaken);
     // The end(s) receiving this end's TxD see RI for kRingPulse.
     void ring(Nanos at, const QString& end);
 

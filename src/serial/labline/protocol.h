@@ -24,7 +24,7 @@ enum class Type : quint8 {
     SetHandshake = 5,
     Write = 6,          // data: the bytes
     SendImmediate = 7,  // value: the code, sent ahead of the queue (Xon, Xoff)
-    Discard = 8,        // drops what has not started leaving
+    Discard = 8,        // drops the last `value` bytes written, if not started
     Ring = 9,           // rings the end(s) receiving this end's TxD; unattached, data: the end
     // Daemon to client.
     Attached = 64,    // value: input lines

@@ -398,23 +398,39 @@ private slots:
         QCOMPARE(run(7), got);  // the same seed gives the same faults
     }
 
-    // Ten characters; at 3.5 frames three have left, the fourth is on the wire.
+    // Thirty characters; at 3.5 frames three have left and the fourth is on the wire. A discard
+    // drops the last bytes written that its program counts as not taken: as many as the line
+    // counts, or more when the program's count lags; the frame on the wire always goes.
+    void transmitQueue_data() {
+        QTest::addColumn<int>("extra");  // dropped beyond what the line counts as not taken
+        QTest::addColumn<int>("kept");   // queued bytes that still go
+        QTest::newRow("as the line counts") << 0 << kTxFifoDepth;
+        QTest::newRow("one more") << 1 << kTxFifoDepth - 1;
+        QTest::newRow("more than queued") << kTxFifoDepth + 3 << 0;
+        QTest::newRow("fewer") << -5 << kTxFifoDepth + 5;
+    }
     void transmitQueue() {
+        QFETCH(int, extra);
+        QFETCH(int, kept);
         const Format f = fmt("4800,N,7,2");
         const Nanos frame = frameNanos(f);
+        const QByteArray written("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123");
         Rig rig;
         rig.openBoth(f);
-        rig.line.write(0, "com1", "ABCDEFGHIJ");
+        rig.line.write(0, "com1", written);
         rig.runTo(frame * 7 / 2);
         QCOMPARE(rig.line.txGone("com1"), 3);
-        QCOMPARE(rig.line.txPending("com1"), 7);
-        rig.line.discardTx(frame * 7 / 2, "com1");
-        QCOMPARE(rig.line.txPending("com1"), 1);
-        rig.runTo(10 * frame);
-        QCOMPARE(rig.line.txGone("com1"), 10);
+        QCOMPARE(rig.line.txPending("com1"), 27);
+        const qint64 untaken = written.size() - rig.line.txRoom("com1");
+        rig.line.discardTx(frame * 7 / 2, "com1", untaken + extra);
+        QCOMPARE(rig.line.txPending("com1"), 1 + kept);
+        rig.runTo(40 * frame);
+        QCOMPARE(rig.line.txGone("com1"), written.size());
         QCOMPARE(rig.line.txPending("com1"), 0);
-        QCOMPARE(rig.received("com2"), QByteArray("ABCD"));
-        QCOMPARE(rig.values("com1", Event::Kind::TxProgress), (QList<int>{1, 2, 3, 9, 10}));
+        QCOMPARE(rig.received("com2"), written.left(4 + kept));
+        const QList<int> progress = rig.values("com1", Event::Kind::TxProgress);
+        QCOMPARE(progress.mid(0, 4), (QList<int>{1, 2, 3, 3 + 26 - kept}));
+        QCOMPARE(progress.last(), int(written.size()));
     }
 
     // The UART takes a FIFO's worth beyond the frame on the wire, and no more while flow control
@@ -447,9 +463,10 @@ private slots:
         rig.runTo(2 * frame + frame * 5 / 2);  // two and a half frames later
         const int startedSince = xoff ? 0 : qMin(written, 3);
         QCOMPARE(rig.line.txRoom("com1"), kTxFifoDepth + startedSince);
-        if (discard) rig.line.discardTx(frame * 19 / 4, "com1");
+        if (discard) rig.line.discardTx(frame * 19 / 4, "com1", written - rig.line.txRoom("com1"));
         rig.runTo(frame * 19 / 4);  // before the next frame starts
-        const qint64 expected = discard ? written + kTxFifoDepth : kTxFifoDepth + startedSince;
+        // Dropped, all but the FIFO's worth: everything written is then taken.
+        const qint64 expected = discard ? written : kTxFifoDepth + startedSince;
         QCOMPARE(rig.line.txRoom("com1"), expected);
         const QList<int> told = rig.values("com1", Event::Kind::TxRoom);
         QCOMPARE(told.isEmpty() ? qint64(kTxFifoDepth) : qint64(told.last()), expected);

@@ -391,6 +391,29 @@ private slots:
         QCOMPARE(typed->toPlainText(), shown);
     }
 
+    // More keys than the line and its transmit queue can take, typed at once at 110 baud: a key
+    // the line holds back is dropped and not shown, but every key shown is one that arrives.
+    void keysBeyondTheQueue_data() {
+        QTest::addColumn<AppFixture::Ports>("ports");
+        QTest::newRow("socat") << AppFixture::Ports::Cable;
+        QTest::newRow("lab") << AppFixture::Ports::Lab;
+    }
+    void keysBeyondTheQueue() {
+        QFETCH(AppFixture::Ports, ports);
+        Rx r(8, Handshaking::None, ports, "110");
+        QVERIFY2(r.isReady(), qPrintable(r.errorString()));
+        r.exchange(0, 1);
+        QPlainTextEdit* typed = r.terminal().TexteEmission;
+        const QString keys = QStringLiteral("abcdefghijklmnopqrstuvwxyz0123456789");
+        for (QChar k : keys) r.terminal().Form_KeyPress(QString(k), 0);
+        const QString shown = typed->toPlainText();
+        QVERIFY(!shown.isEmpty());
+        QVERIFY(keys.startsWith(shown));
+        QVERIFY(waitFor([&] { return r.peer.received.size() >= shown.size(); }, 10000));
+        settle(300);
+        QCOMPARE(QString::fromLatin1(r.peer.received), shown);
+    }
+
     void keypadIsComplete() {
         Rx r;
         FEmiRecep& t = r.terminal();
