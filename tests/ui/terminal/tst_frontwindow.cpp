@@ -53,6 +53,19 @@ private slots:
         // The window manager may still be starting.
         QVERIFY2(waitFor([&] { return x::hasWindowManager() == wanted; }),
                  wanted ? "no window manager on the display" : "a window manager is running");
+        if (!wanted) return;
+        // Announced is not yet at work: a window mapped before it redirects the display's
+        // windows stays unmanaged. The tests start once it manages a window of ours, shown
+        // again each second until it does.
+        QWidget probe;
+        bool managed = false;
+        for (int i = 0; i < 15 && !managed; ++i) {
+            probe.show();
+            managed = waitFor([&] { return x::stacking().contains(x::idOf(probe)); }, 1000);
+            probe.hide();
+            settle(100);
+        }
+        QVERIFY2(managed, qPrintable(x::describe()));
     }
 
     void firstEmission_data() {
