@@ -9,6 +9,8 @@
 #include "ui/hardware/fprint.h"
 #include "ui/hardware/porttest.h"
 #include "ui/hardware/velmoconsole.h"
+#include "ui/reference/finfo.h"
+#include "ui/reference/fmessage.h"
 #include "ui/shell/fmenu.h"
 #include "ui/shell/fmsg.h"
 #include "ui/shell/formkit.h"
@@ -123,7 +125,10 @@ void Forms::loadAll() {
     get<FChoixCase>();
     get<FEmiRecep>();
     get<Feuille>();
+    get<FInfo>();
+    get<FInfo1>();
     get<FMenu>();
+    get<FMessage>();
     get<FPrint>();
     get<FPropri>();
 }
