@@ -295,6 +295,7 @@ private slots:
             }
         }
         QCOMPARE(numbers, asked);
+        QCOMPARE(fx.app.menu().isEnabled(), fx.message().isHidden());
         QAbstractButton* series = fx.button(kSeriesButton);
         QCOMPARE(series->isHidden() ? QStringLiteral("-") : series->text(), button);
     }
