@@ -4,6 +4,12 @@
 // capacity, how late each delivery to the program is against the ideal clock (one frame per
 // character, in the phase of the least late delivery), and the daemon's processor time and
 // wake-ups.
+//
+// Then the same cable carries a character every 20 ms at 9600 bauds for 10 s (or the seconds
+// given as the second argument), first alone, then beside programs that misuse the other ends:
+// com1 written without pause at 115 200 bauds, com4 written faster than its 28 800 bauds, and
+// com4-peer never read. Prints each phase's delivery times (median, 99th percentile, longest)
+// and the daemon's resident memory and processor time.
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -16,6 +22,7 @@
 
 #include "serial/mscomm.h"
 #include "support/labline.h"
+#include "support/labload.h"
 #include "support/wait.h"
 
 namespace {
@@ -143,11 +150,60 @@ void run(int seconds) {
     b.setOutBufferCount(0);
 }
 
+constexpr int kProbeIntervalMs = 20;
+constexpr int kProbeSpeed = 9600;
+
+void probePhase(const testsupport::LabLine& lab, const char* name, int seconds) {
+    const qint64 pid = lab.processId();
+    const qint64 rss0 = testsupport::residentBytes(pid);
+    const qint64 cpu0 = processCpuNs(pid);
+    testsupport::DeliveryProbe probe;
+    if (!probe.start(lab, QStringLiteral("com2"), QStringLiteral("com3"),
+                     QStringLiteral("%1,N,8,1").arg(kProbeSpeed), kProbeIntervalMs)) {
+        std::printf("%s: the probe's ends would not open\n", name);
+        return;
+    }
+    testsupport::settle(seconds * 1000);
+    probe.stop();
+    testsupport::waitFor([&] { return probe.allArrived(); });
+    const double character = 10.0 * 1e9 / kProbeSpeed;
+    const qint64 cpu = processCpuNs(pid) - cpu0;
+    std::printf(
+        "%s: %lld characters, com2 -> com3 delivery median %.2f ms (%.1f characters), 99th "
+        "percentile %.2f ms (%.1f), longest %.2f ms (%.1f); daemon resident memory %.1f MB -> "
+        "%.1f MB, processor %.1f %% of one core\n",
+        name, static_cast<long long>(probe.count()), probe.percentile(50) / 1e6,
+        double(probe.percentile(50)) / character, probe.percentile(99) / 1e6,
+        double(probe.percentile(99)) / character, probe.percentile(100) / 1e6,
+        double(probe.percentile(100)) / character, double(rss0) / 1048576.0,
+        double(testsupport::residentBytes(pid)) / 1048576.0, 100.0 * double(cpu) / 1e9 / seconds);
+}
+
+void runProbes(int seconds) {
+    testsupport::LabLine lab;
+    if (!lab.isReady()) {
+        std::printf("no lab line: %s\n", qPrintable(lab.errorString()));
+        return;
+    }
+    std::printf("Delivery on the null-modem cable, a character every %d ms at %d bauds 8N1:\n",
+                kProbeIntervalMs, kProbeSpeed);
+    probePhase(lab, "alone", seconds);
+    testsupport::LabWriter top(lab, QStringLiteral("com1"), QStringLiteral("115200,N,8,1"));
+    testsupport::LabWriter fast(lab, QStringLiteral("com4"), QStringLiteral("28800,N,8,1"));
+    testsupport::LabClient sleeper(lab);
+    sleeper.attach(QStringLiteral("com4-peer"), QStringLiteral("28800,N,8,1"));
+    probePhase(lab, "beside the misusing clients", seconds);
+    std::printf("the writers were held back at %.1f kB (com1) and %.1f kB (com4) written\n",
+                top.written() / 1024.0, fast.written() / 1024.0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? QByteArray(argv[1]).toInt() : 30;
+    const int probeSeconds = argc > 2 ? QByteArray(argv[2]).toInt() : 10;
     run(seconds);
+    runProbes(probeSeconds);
     return 0;
 }

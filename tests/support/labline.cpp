@@ -82,4 +82,43 @@ void LabLine::kill() {
     daemon_.waitForFinished(3000);
 }
 
+// ---- LabClient -------------------------------------------------------------------------------
+
+namespace {
+constexpr int kAnswerMs = 3000;
+}
+
+LabClient::LabClient(const LabLine& lab)
+    : fd_(labline::local::connectTo(QDir(lab.folder()).filePath(QStringLiteral("line/socket")))) {}
+
+LabClient::~LabClient() {
+    close();
+}
+
+std::optional<LabClient::Message> LabClient::attach(const QString& end, const QString& settings) {
+    const QByteArray text = end.toUtf8() + '\n' + settings.toUtf8();
+    if (!trySend(Message{labline::wire::Type::Attach, 0, text})) return std::nullopt;
+    return receive(kAnswerMs);
+}
+
+bool LabClient::trySend(const Message& m) {
+    return fd_ >= 0 && labline::local::send(fd_, m) == labline::local::SendResult::Sent;
+}
+
+bool LabClient::tryWrite(const QByteArray& bytes) {
+    return trySend(Message{labline::wire::Type::Write, 0, bytes});
+}
+
+std::optional<LabClient::Message> LabClient::receive(int timeoutMs) {
+    QByteArray datagram;
+    if (fd_ < 0 || !labline::local::waitReadable(fd_, timeoutMs) ||
+        labline::local::receive(fd_, &datagram) != labline::local::ReceiveResult::Message)
+        return std::nullopt;
+    return labline::wire::decode(datagram);
+}
+
+void LabClient::close() {
+    labline::local::closeFd(std::exchange(fd_, -1));
+}
+
 }  // namespace testsupport

@@ -13,6 +13,9 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <optional>
+
+#include "serial/labline/protocol.h"
 
 namespace testsupport {
 
@@ -57,6 +60,33 @@ private:
     QProcess daemon_;
     bool ready_ = false;
     QString error_;
+};
+
+// A program plugged into an end through the lab's own messages, not through the serial control:
+// for what the control never does (absurd settings, writing without pause, never reading).
+class LabClient {
+public:
+    using Message = labline::wire::Message;
+
+    explicit LabClient(const LabLine& lab);
+    ~LabClient();
+    LabClient(const LabClient&) = delete;
+    LabClient& operator=(const LabClient&) = delete;
+
+    bool isConnected() const { return fd_ >= 0; }
+    // Plugs into `end`; the daemon's answer (Attached or Refused), nothing if none came.
+    std::optional<Message> attach(const QString& end, const QString& settings);
+    // One message, without waiting: false when the socket cannot take it now (or is broken).
+    bool trySend(const Message& m);
+    // Bytes to send, in one Write message.
+    bool tryWrite(const QByteArray& bytes);
+    // The next message from the daemon, waiting at most `timeoutMs`.
+    std::optional<Message> receive(int timeoutMs);
+    // Unplugs at once, as a program that ends does.
+    void close();
+
+private:
+    int fd_ = -1;
 };
 
 }  // namespace testsupport

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -20,6 +21,23 @@ using wire::Type;
 namespace lablined {
 
 namespace {
+
+// What an end's transmit queue takes from its client, as a driver's buffer does: twice the serial
+// control's own queue, so that the control is never held back by it. A client that fills it is no
+// longer read, and its socket then holds its writes back as a full driver holds back a program.
+constexpr int kEndQueueBytes = 2 * MSComm::kOutputQueueLimit;
+// Messages taken from one client before the other clients and the line's timer get their turn.
+constexpr int kMessagesPerTurn = 16;
+// What is kept for a client that does not read, beyond what its socket holds; past it received
+// characters are dropped and the client told of an overrun, as a UART's receiver would.
+constexpr qsizetype kOutboxBytes = 16 * 1024;
+// How often a client held back is looked at, since its leaving cannot be read from its socket.
+constexpr int kHeldCheckMs = 50;
+
+bool joinsReceived(const QByteArray& datagram) {
+    return quint8(datagram.at(0)) == quint8(Type::Received) &&
+           datagram.size() < wire::kHeaderSize + wire::kMaxData;
+}
 
 // The lab's wiring: a loopback plug, a null-modem cable, a straight cable to the emulator's end.
 void wireLab(Line& line) {
@@ -57,6 +75,8 @@ bool makePrivateFolder(const QString& folder, QString* error) {
 
 LabDaemon::LabDaemon() {
     wireLab(line_);
+    heldCheck_.setInterval(kHeldCheckMs);
+    connect(&heldCheck_, &QTimer::timeout, this, [this] { checkHeld(); });
 }
 
 LabDaemon::~LabDaemon() {
@@ -134,6 +154,7 @@ void LabDaemon::stop() {
     for (auto& c : clients_) local::closeFd(c->fd);
     clients_.clear();
     ptys_.clear();
+    heldCheck_.stop();
     listenNotifier_.reset();
     timerNotifier_.reset();
     if (listener_ >= 0) {
@@ -173,7 +194,7 @@ void LabDaemon::acceptClients() {
 
 void LabDaemon::readClient(Client* client) {
     QByteArray datagram;
-    for (;;) {
+    for (int n = 0; n < kMessagesPerTurn && !holdBack(client); ++n) {
         const local::ReceiveResult r = local::receive(client->fd, &datagram);
         if (r == local::ReceiveResult::Nothing) break;
         const std::optional<Message> m =
@@ -238,6 +259,8 @@ void LabDaemon::attach(Client* client, const Message& m) {
     const QList<QByteArray> fields = m.data.split('\n');
     const QString end = QString::fromUtf8(fields.value(0));
     const std::optional<Format> format = parseSettings(QString::fromUtf8(fields.value(1)));
+    // A program that has just left may not have been read to its end yet: its end is free.
+    if (Client* holder = clientAt(end); holder && local::peerGone(holder->fd)) drop(holder);
     int refusal = MSComm::NoError;
     if (!line_.ends().contains(end)) {
         refusal = MSComm::comPortInvalid;
@@ -291,17 +314,124 @@ void LabDaemon::drop(Client* client) {
     run();
 }
 
+bool LabDaemon::queueFull(const QString& end) const {
+    return line_.txPending(end) >= kEndQueueBytes;
+}
+
+bool LabDaemon::holdBack(Client* client) {
+    if (client->end.isEmpty() || !queueFull(client->end)) return false;
+    client->heldBack = true;
+    client->readable->setEnabled(false);
+    if (!heldCheck_.isActive()) heldCheck_.start();
+    return true;
+}
+
+void LabDaemon::resumeHeld() {
+    for (auto& c : clients_) {
+        if (!c->heldBack || c->fd < 0 || queueFull(c->end)) continue;
+        c->heldBack = false;
+        c->readable->setEnabled(true);
+    }
+    for (auto& p : ptys_) p->setReading(!queueFull(p->end()));
+}
+
+void LabDaemon::checkHeld() {
+    bool held = false;
+    for (auto& c : clients_) {
+        if (!c->heldBack || c->fd < 0) continue;
+        if (local::peerGone(c->fd))
+            drop(c.get());
+        else
+            held = true;
+    }
+    if (!held) heldCheck_.stop();
+}
+
 void LabDaemon::flushOutbox(Client* client) {
-    while (!client->outbox.isEmpty()) {
+    for (queueLate(client); !client->outbox.isEmpty(); queueLate(client)) {
         const local::SendResult r = local::send(client->fd, client->outbox.constFirst());
         if (r == local::SendResult::WouldBlock) return;
+        client->outboxBytes -= client->outbox.constFirst().size();
         client->outbox.removeFirst();
         if (r == local::SendResult::Broken) {
             client->outbox.clear();
+            client->outboxBytes = 0;
             break;
         }
     }
     client->writable->setEnabled(false);
+}
+
+// Behind a socket that is not keeping up: the transmit room and progress wait as values, the
+// latest replacing the one before, and go once the client has caught up.
+void LabDaemon::queue(Client* client, const Message& m) {
+    client->writable->setEnabled(true);
+    queueLate(client);
+    if (m.type == Type::TxRoom || m.type == Type::TxProgress) {
+        (m.type == Type::TxRoom ? client->lateRoom : client->lateProgress) = m;
+        return;
+    }
+    if (m.type == Type::Received) {
+        queueReceived(client, m.data);
+        return;
+    }
+    const QByteArray datagram = wire::encode(m);
+    if (client->outboxBytes + datagram.size() <= kOutboxBytes) {
+        client->outbox.append(datagram);
+        client->outboxBytes += datagram.size();
+        return;
+    }
+    switch (m.type) {
+        case Type::Modem:
+            client->lateModem = m;
+            break;
+        case Type::Errored:
+            ++client->overrun;
+            break;
+        default:  // a line error goes with the character it came with
+            break;
+    }
+}
+
+// Characters join the datagram queued last when it is one of theirs, so that a slow reader's
+// backlog costs its characters rather than a datagram each. Once some are dropped, the rest are
+// until the client has been told.
+void LabDaemon::queueReceived(Client* client, QByteArray codes) {
+    constexpr qsizetype kFull = wire::kHeaderSize + wire::kMaxData;
+    while (!codes.isEmpty() && client->overrun == 0) {
+        const bool joins = !client->outbox.isEmpty() && joinsReceived(client->outbox.constLast());
+        const qsizetype room =
+            kOutboxBytes - client->outboxBytes - (joins ? 0 : qsizetype(wire::kHeaderSize));
+        if (room <= 0) break;
+        if (!joins) {
+            client->outbox.append(wire::encode(Message{Type::Received, 0, {}}));
+            client->outboxBytes += wire::kHeaderSize;
+        }
+        QByteArray& last = client->outbox.last();
+        const qsizetype take = std::min({codes.size(), kFull - last.size(), room});
+        last.append(codes.first(take));
+        codes.remove(0, take);
+        client->outboxBytes += take;
+    }
+    client->overrun += codes.size();
+}
+
+// What waits beside the outbox goes before anything newer: the overrun, as a line error, and the
+// latest modem lines as soon as there is room; the room and progress once the outbox is empty.
+void LabDaemon::queueLate(Client* client) {
+    auto add = [client](const Message& m) {
+        const QByteArray datagram = wire::encode(m);
+        if (client->outboxBytes + datagram.size() > kOutboxBytes) return false;
+        client->outbox.append(datagram);
+        client->outboxBytes += datagram.size();
+        return true;
+    };
+    if (client->overrun > 0 && add(Message{Type::LineError, kOverrun, {}})) client->overrun = 0;
+    if (client->lateModem && add(*client->lateModem)) client->lateModem.reset();
+    if (!client->outbox.isEmpty()) return;
+    for (auto* late : {&client->lateRoom, &client->lateProgress}) {
+        if (*late && add(**late)) late->reset();
+    }
 }
 
 // ---- The line on the clock -------------------------------------------------------------------
@@ -313,6 +443,7 @@ Nanos LabDaemon::now() const {
 void LabDaemon::run(const QString& quietEnd) {
     dispatch(line_.advance(now()), quietEnd);
     armTimer();
+    resumeHeld();
 }
 
 void LabDaemon::dispatch(const QList<Event>& events, const QString& quietEnd) {
@@ -361,12 +492,11 @@ void LabDaemon::sendTo(const QString& end, const Message& m) {
     }
     Client* client = clientAt(end);
     if (!client) return;
-    const QByteArray datagram = wire::encode(m);
-    if (client->outbox.isEmpty() &&
-        local::send(client->fd, datagram) != local::SendResult::WouldBlock)
+    const bool backedUp = !client->outbox.isEmpty() || client->lateModem || client->lateRoom ||
+                          client->lateProgress || client->overrun > 0;
+    if (!backedUp && local::send(client->fd, wire::encode(m)) != local::SendResult::WouldBlock)
         return;
-    client->outbox.append(datagram);
-    client->writable->setEnabled(true);
+    queue(client, m);
 }
 
 void LabDaemon::armTimer() {

@@ -8,7 +8,9 @@
 #include <QMap>
 #include <QObject>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "serial/labline/line.h"
@@ -45,7 +47,15 @@ private:
         QString end;  // empty until attached
         std::unique_ptr<QSocketNotifier> readable;
         std::unique_ptr<QSocketNotifier> writable;
+        bool heldBack = false;     // its end's queue is full: its socket is left unread
         QList<QByteArray> outbox;  // datagrams the socket could not take yet
+        qsizetype outboxBytes = 0;
+        // What a full outbox could not take: the latest of each kind whose value replaces the
+        // one before, and how many received characters were dropped since last said.
+        std::optional<labline::wire::Message> lateModem;
+        std::optional<labline::wire::Message> lateRoom;
+        std::optional<labline::wire::Message> lateProgress;
+        qint64 overrun = 0;
     };
 
     bool startCapture(const QString& path, QString* error);
@@ -55,7 +65,14 @@ private:
     void handle(Client* client, const labline::wire::Message& m);
     void attach(Client* client, const labline::wire::Message& m);
     void drop(Client* client);
+    bool holdBack(Client* client);
+    void resumeHeld();
+    void checkHeld();
     void flushOutbox(Client* client);
+    void queue(Client* client, const labline::wire::Message& m);
+    void queueReceived(Client* client, QByteArray codes);
+    void queueLate(Client* client);
+    bool queueFull(const QString& end) const;
     bool endTaken(const QString& end) const;
     Client* clientAt(const QString& end);
 
@@ -72,6 +89,7 @@ private:
     int timer_ = -1;
     std::unique_ptr<QSocketNotifier> listenNotifier_;
     std::unique_ptr<QSocketNotifier> timerNotifier_;
+    QTimer heldCheck_;  // runs while a client is held back, to see it leave
     std::vector<std::unique_ptr<Client>> clients_;
     std::vector<std::unique_ptr<PtyEnd>> ptys_;
     QFile captureFile_;

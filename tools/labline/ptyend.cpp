@@ -94,4 +94,8 @@ void PtyEnd::deliver(const QByteArray& bytes) {
     [[maybe_unused]] const ssize_t n = ::write(master_, bytes.constData(), size_t(bytes.size()));
 }
 
+void PtyEnd::setReading(bool on) {
+    if (notifier_) notifier_->setEnabled(on);
+}
+
 }  // namespace lablined

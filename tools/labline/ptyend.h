@@ -23,6 +23,8 @@ public:
     labline::Format format() const { return format_; }
     // Bytes received by the end, handed to the program.
     void deliver(const QByteArray& bytes);
+    // Off while the end's queue is full: the terminal then holds the program's writes back.
+    void setReading(bool on);
 
 signals:
     // The program changed the terminal's settings; they apply to what follows.

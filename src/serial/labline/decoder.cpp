@@ -16,9 +16,10 @@ constexpr quint32 kMillion = 1'000'000;
 
 Decoder::Decoder(const Format& format) : format_(format) {}
 
-void Decoder::setFormat(const Format& format) {
+void Decoder::setFormat(const Format& format, Nanos quietUntil) {
     format_ = format;
     reading_ = false;
+    quietUntil_ = quietUntil;
 }
 
 void Decoder::setNoise(quint32 errorsPerMillion, quint64 seed) {
@@ -33,7 +34,7 @@ void Decoder::lineChanged(Nanos at, Level level) {
         if (level == Level::Mark) markSeen_ = true;
         return;
     }
-    if (level == Level::Space) {
+    if (level == Level::Space && at >= quietUntil_) {
         reading_ = true;
         start_ = at;
         cell_ = 0;

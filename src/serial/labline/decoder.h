@@ -22,8 +22,10 @@ class Decoder {
 public:
     explicit Decoder(const Format& format = Format{});
 
-    // Forgets the frame being read; the line level is kept.
-    void setFormat(const Format& format);
+    // Forgets the frame being read; the line level is kept. A receiver starting while a frame is
+    // already on its wire gives the time that frame ends as `quietUntil`: it takes no edge before
+    // it for a start bit, so that it never reads the middle of a frame as one of its own.
+    void setFormat(const Format& format, Nanos quietUntil = 0);
     const Format& format() const { return format_; }
     // Flips each sampled bit with a probability of `errorsPerMillion` / 1e6 (0: no noise).
     void setNoise(quint32 errorsPerMillion, quint64 seed);
@@ -46,6 +48,7 @@ private:
     Format format_;
     Level level_ = Level::Mark;
     bool reading_ = false;
+    Nanos quietUntil_ = 0;
     Nanos start_ = 0;
     int cell_ = 0;  // next cell to sample: 0 start, then data, parity, first stop
     int data_ = 0;

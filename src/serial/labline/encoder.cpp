@@ -1,8 +1,11 @@
 #include "serial/labline/encoder.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <bit>
 #include <string_view>
+
+#include "serial/labline/speeds.h"
 
 namespace labline {
 
@@ -21,13 +24,18 @@ constexpr std::string_view kParityLetters = "NEOSM";  // in Parity order
 
 }  // namespace
 
+bool isUartSpeed(qint32 speed) {
+    return std::find(std::begin(kUartSpeeds), std::end(kUartSpeeds), speed) !=
+           std::end(kUartSpeeds);
+}
+
 std::optional<Format> parseSettings(const QString& text) {
     const QStringList fields = text.split(',');
     if (fields.size() != 4) return std::nullopt;
     Format format;
     bool ok = false;
     format.speed = fields[0].trimmed().toInt(&ok);
-    if (!ok || format.speed <= 0) return std::nullopt;
+    if (!ok || !isUartSpeed(format.speed)) return std::nullopt;
 
     const QString letter = fields[1].trimmed().toUpper();
     const size_t parity =

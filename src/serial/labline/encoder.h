@@ -21,15 +21,19 @@ enum class Level : quint8 { Space = 0, Mark = 1 };  // logical 0 and logical 1 (
 enum class Parity : quint8 { None, Even, Odd, Space, Mark };
 
 struct Format {
-    qint32 speed = 9600;  // bits per second, any positive value
+    qint32 speed = 9600;  // bits per second: the line takes only isUartSpeed() ones
     int dataBits = 8;     // 4 to 8
     Parity parity = Parity::None;
     int stopHalfBits = 2;  // 2, 3 or 4 for 1, 1.5 or 2 stop bits
     bool operator==(const Format&) const = default;
 };
 
-// "9600,E,7,1": speed, parity letter N E O S M, data bits 4..8, stop "1" "1.5" "2". Spaces
-// around the fields are allowed; anything else gives no format.
+// True for a speed a UART offers (serial/labline/speeds.h); the encoder and decoder compute for
+// any positive speed, the line refuses the others.
+bool isUartSpeed(qint32 speed);
+
+// "9600,E,7,1": speed a UART offers, parity letter N E O S M, data bits 4..8, stop "1" "1.5"
+// "2". Spaces around the fields are allowed; anything else gives no format.
 std::optional<Format> parseSettings(const QString& text);
 QString settingsText(const Format& format);
 

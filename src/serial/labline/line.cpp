@@ -98,10 +98,10 @@ const Line::End* Line::find(const QString& name) const {
 
 // ---- Commands --------------------------------------------------------------------------------
 
-void Line::open(Nanos at, const QString& end, const Format& format, Handshake handshake, bool dtr,
+bool Line::open(Nanos at, const QString& end, const Format& format, Handshake handshake, bool dtr,
                 bool rts) {
     End* e = find(end);
-    if (!e) return;
+    if (!e || !isUartSpeed(format.speed)) return false;
     catchUp(at, false);
     e->open = true;
     e->format = format;
@@ -112,9 +112,14 @@ void Line::open(Nanos at, const QString& end, const Format& format, Handshake ha
     e->gone = 0;
     e->room = kTxFifoDepth;
     e->stoppedByXoff = false;
-    e->decoder.setFormat(format);
+    // A frame a former client left on the wire finishes before this client's first one, which is
+    // timed at the new speed; the receiver starts after the frame on its own wire.
+    e->streamOrigin = e->streamEnd;
+    e->streamHalfBits = 0;
+    e->decoder.setFormat(format, frameOnWireEnds(*e));
     e->deliveries.clear();
     updateInputs(now_);
+    return true;
 }
 
 void Line::close(Nanos at, const QString& end) {
@@ -123,22 +128,27 @@ void Line::close(Nanos at, const QString& end) {
     catchUp(at, false);
     e->open = false;
     e->dtr = e->rts = e->lineBreak = false;
+    // The driver drops what has not started; the UART's shift register finishes the frame it
+    // started, so that the far end reads a whole character rather than a cut one. That frame is
+    // no longer any client's to count.
     e->queue.clear();
     e->immediate = -1;
+    e->sendingQueued = false;
     e->deliveries.clear();
     driveTxd(indexOf(end), now_);
     updateInputs(now_);
 }
 
-void Line::setFormat(Nanos at, const QString& end, const Format& format) {
+bool Line::setFormat(Nanos at, const QString& end, const Format& format) {
     End* e = find(end);
-    if (!e) return;
+    if (!e || !isUartSpeed(format.speed)) return false;
     catchUp(at, false);
     e->format = format;
     // The next frame may still follow the current one back to back, timed at the new speed.
     e->streamOrigin = e->streamEnd;
     e->streamHalfBits = 0;
-    e->decoder.setFormat(format);
+    e->decoder.setFormat(format, frameOnWireEnds(*e));
+    return true;
 }
 
 void Line::setHandshake(Nanos at, const QString& end, Handshake handshake) {
@@ -239,6 +249,12 @@ int Line::txPending(const QString& end) const {
     const End* e = find(end);
     if (!e || !e->open) return 0;
     return int(e->queue.size()) + (e->sending && e->sendingQueued ? 1 : 0);
+}
+
+Nanos Line::frameOnWireEnds(const End& receiver) const {
+    if (receiver.rxFrom < 0) return now_;
+    const End& source = ends_[receiver.rxFrom];
+    return source.sending ? source.streamEnd : now_;
 }
 
 // ---- Running the line ------------------------------------------------------------------------

@@ -29,6 +29,7 @@ enum CommEvent {
     kRingDetected = 6,
     kBreakReceived = 1001,
     kFramingError = 1004,
+    kOverrun = 1006,
     kParityError = 1009,
 };
 
@@ -91,11 +92,14 @@ public:
     void setProbe(LevelProbe probe) { probe_ = std::move(probe); }
 
     // Commands. Times never go back: an earlier time counts as the line's current time.
-    // Commands naming an unknown end are ignored.
-    void open(Nanos at, const QString& end, const Format& format, Handshake handshake, bool dtr,
+    // Commands naming an unknown end are ignored. A format at a speed no UART offers
+    // (isUartSpeed) is refused: open and setFormat then change nothing and give false.
+    bool open(Nanos at, const QString& end, const Format& format, Handshake handshake, bool dtr,
               bool rts);
+    // The client leaves: what has not started is dropped, the frame on the wire finishes. A new
+    // client's frames follow it, and its receiver reads nothing of a frame begun before it.
     void close(Nanos at, const QString& end);
-    void setFormat(Nanos at, const QString& end, const Format& format);
+    bool setFormat(Nanos at, const QString& end, const Format& format);
     void setHandshake(Nanos at, const QString& end, Handshake handshake);
     void setDtr(Nanos at, const QString& end, bool on);
     void setRts(Nanos at, const QString& end, bool on);
@@ -167,6 +171,8 @@ private:
     // Runs the line to `at` and makes it the current time.
     void catchUp(Nanos at, bool inclusive);
     std::optional<Nanos> nextActivity() const;
+    // When the frame now on the wire that `receiver` reads ends (now if there is none).
+    Nanos frameOnWireEnds(const End& receiver) const;
     void step(Nanos t);
     void deliver(End& e, const Decoded& frame);
     void finishFrame(End& e, Nanos t);

@@ -125,6 +125,11 @@ bool waitReadable(int fd, int timeoutMs) {
     return waitFor(fd, POLLIN, timeoutMs);
 }
 
+bool peerGone(int fd) {
+    pollfd p{fd, 0, 0};  // hang-ups and errors are reported whatever is asked for
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL));
+}
+
 void closeFd(int fd) {
     if (fd >= 0) ::close(fd);
 }

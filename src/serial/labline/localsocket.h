@@ -31,6 +31,9 @@ ReceiveResult receive(int fd, QByteArray* datagram);
 // Waits (at most `timeoutMs`) for a datagram.
 bool waitReadable(int fd, int timeoutMs);
 
+// True once the other end has closed the connection, even with datagrams still unread.
+bool peerGone(int fd);
+
 void closeFd(int fd);
 
 }  // namespace labline::local

@@ -5,9 +5,10 @@
 //
 // A client plugs in with Attach (the end's name, its settings and outputs); the daemon answers
 // Attached with the end's input lines, or Refused with the serial control's opening error. From
-// then on the client sends its commands and the daemon sends what happens at that end. A client
-// that has not attached may send Ring naming an end: the lab rings whoever that end's line
-// reaches, as an incoming call would.
+// then on the client sends its commands and the daemon sends what happens at that end; the daemon
+// leaves a client unread while its end's transmit queue is full. A client that has not attached
+// may send Ring naming an end: the lab rings whoever that end's line reaches, as an incoming call
+// would.
 
 #include <QByteArray>
 #include <optional>
@@ -30,7 +31,7 @@ enum class Type : quint8 {
     Refused = 65,     // value: the opening error
     Received = 66,    // data: codes received intact, in order
     Errored = 67,     // value: a code received with errors; the LineError messages come first
-    LineError = 68,   // value: 1001, 1004 or 1009
+    LineError = 68,   // value: 1001, 1004, 1009, or 1006 for characters the client was too slow for
     Modem = 69,       // value: the event (3 to 6) | input lines << 16
     TxProgress = 70,  // value: bytes gone from the transmit queue since attaching
     TxRoom = 71,      // value: bytes since attaching that the end's UART takes at once

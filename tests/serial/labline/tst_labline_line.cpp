@@ -52,6 +52,134 @@ struct Rig {
 class TstLablineLine : public QObject {
     Q_OBJECT
 private slots:
+    // The line takes the speeds a UART offers, from its settings text to its commands: an end
+    // opened at another speed stays closed, and a change to one keeps the speed the end had.
+    void speedsOffered_data() {
+        QTest::addColumn<qint32>("speed");
+        QTest::addColumn<bool>("offered");
+        for (qint32 speed : {110, 300, 28800, 38400, 57600, 115200})
+            QTest::addRow("%d", speed) << speed << true;
+        for (qint32 speed : {0, 109, 111, 1234, 28801, 56000, 115201, 128000, 230400, 256000,
+                             2000000000, 2147483647})
+            QTest::addRow("%d", speed) << speed << false;
+    }
+    void speedsOffered() {
+        QFETCH(qint32, speed);
+        QFETCH(bool, offered);
+        QCOMPARE(parseSettings(QStringLiteral("%1,N,8,1").arg(speed)).has_value(), offered);
+        const Format asked{speed, 8, Parity::None, 2};
+        Line fresh;
+        fresh.plugLoopback("com1");
+        QCOMPARE(fresh.open(0, "com1", asked, Handshake::None, true, true), offered);
+        QCOMPARE(fresh.isOpen("com1"), offered);
+
+        const Format before = fmt("4800,N,8,1");
+        Line line;
+        line.plugLoopback("com1");
+        QVERIFY(line.open(0, "com1", before, Handshake::None, true, true));
+        QCOMPARE(line.setFormat(kMs, "com1", asked), offered);
+        line.write(kMs, "com1", "A");
+        const Format kept = offered ? asked : before;
+        QList<Event> received;
+        for (const Event& e : line.advance(kMs + 2 * frameNanos(kept)))
+            if (e.kind == Event::Kind::Received) received.append(e);
+        QCOMPARE(received.size(), 1);
+        QCOMPARE(received[0].value, int('A'));
+        QCOMPARE(received[0].at, kMs + frameNanos(kept));
+    }
+
+    // A client of the loopback plug leaves at any point of a frame and a new one opens at that
+    // instant and sends "0123456789": the new one reads exactly that, and the wire carried the
+    // frame the old one had begun whole, before the new one's.
+    void handoverMidFrame_data() {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("halfBit");  // into the old client's third frame
+        const QStringList same{"9600,N,8,1", "115200,E,7,1"};
+        for (const QString& settings : same)
+            for (int half = 0; half < 20; ++half)
+                QTest::addRow("%s, half bit %d", qPrintable(settings), half)
+                    << settings << settings << half;
+        for (int half : {1, 7, 15})
+            QTest::addRow("110 then 9600, half bit %d", half) << "110,N,8,1"
+                                                              << "9600,N,8,1" << half;
+    }
+    void handoverMidFrame() {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QFETCH(int, halfBit);
+        const Format old = *parseSettings(before);
+        const Format now = *parseSettings(after);
+        Line line;
+        line.plugLoopback("com1");
+        Wire txd;
+        line.setProbe([&](Nanos at, const QString&, Signal signal, bool high) {
+            if (signal == Signal::TxD) txd.append({at, high ? Level::Mark : Level::Space});
+        });
+        const QByteArray oldText("\x0F\xF0\x55\xAA\x33\xCC", 6);
+        line.open(0, "com1", old, Handshake::None, true, true);
+        line.write(0, "com1", oldText);
+        const Nanos leave = 2 * frameNanos(old) + halfBitsToNanos(halfBit, old.speed);
+        line.advance(leave - 1);
+        line.close(leave, "com1");
+        line.open(leave, "com1", now, Handshake::None, true, true);
+        line.write(leave, "com1", "0123456789");
+        QByteArray got;
+        QList<int> errors;
+        for (const Event& e : line.advance(leave + frameNanos(old) + 12 * frameNanos(now))) {
+            if (e.kind == Event::Kind::Received) got.append(char(e.value));
+            if (e.kind == Event::Kind::LineError) errors.append(e.value);
+        }
+        QCOMPARE(got, QByteArray("0123456789"));
+        QCOMPARE(errors, QList<int>{});
+        QCOMPARE(line.txGone("com1"), 10);
+        if (old == now) {
+            QByteArray begun = oldText.left(halfBit > 0 ? 3 : 2);
+            for (char& c : begun) c = char(quint8(c) & ((1 << old.dataBits) - 1));
+            QByteArray onWire;
+            for (const Decoded& d : decodeWire(txd, old, line.now())) onWire.append(char(d.code));
+            QCOMPARE(onWire, begun + "0123456789");
+        }
+    }
+
+    // The far end of a cable joins a stream sent back to back at any point of a frame: it reads
+    // the frames that begin after it opened, whole, none from the middle of one.
+    void receiverJoinsMidStream_data() {
+        QTest::addColumn<int>("halfBit");  // into the sender's sixth frame
+        for (int half : {0, 1, 9, 10, 19}) QTest::addRow("half bit %d", half) << half;
+    }
+    void receiverJoinsMidStream() {
+        QFETCH(int, halfBit);
+        const Format f = fmt("9600,N,8,1");
+        const QByteArray text("The quick brown fox jumps");
+        Rig rig;
+        rig.line.open(0, "com1", f, Handshake::None, true, true);
+        rig.line.write(0, "com1", text);
+        const Nanos joins = 5 * frameNanos(f) + halfBitsToNanos(halfBit, f.speed);
+        rig.line.open(joins, "com2", f, Handshake::None, true, true);
+        rig.runTo((text.size() + 1) * frameNanos(f));
+        QCOMPARE(rig.received("com2"), text.mid(halfBit > 0 ? 6 : 5));
+        QCOMPARE(rig.values("com2", Event::Kind::LineError), QList<int>{});
+    }
+
+    // A sender that leaves in the middle of a frame: the far end still reads it whole, and
+    // nothing that had not started.
+    void closeFinishesFrame_data() {
+        QTest::addColumn<int>("halfBit");  // into the second frame
+        for (int half : {1, 10, 19}) QTest::addRow("half bit %d", half) << half;
+    }
+    void closeFinishesFrame() {
+        QFETCH(int, halfBit);
+        const Format f = fmt("2400,E,7,2");
+        Rig rig;
+        rig.openBoth(f);
+        rig.line.write(0, "com1", "ABCDEF");
+        rig.line.close(frameNanos(f) + halfBitsToNanos(halfBit, f.speed), "com1");
+        rig.runTo(10 * frameNanos(f));
+        QCOMPARE(rig.received("com2"), QByteArray("AB"));
+        QCOMPARE(rig.values("com2", Event::Kind::LineError), QList<int>{});
+    }
+
     // The terminal holds Break for 100 ms: one break event, then the line serves again.
     void breakThenCharacter_data() {
         QTest::addColumn<QString>("settings");
