@@ -15,6 +15,7 @@ PACKAGES=(
     openbox                     # a window manager on the tests' display
     libxcb1-dev                 # the tests read the display's stacking order and focus
     fonts-liberation2 fonts-dejavu-core
+    python3                     # checks the test board's drawings
 )
 
 missing=()

@@ -4,6 +4,9 @@
 //                                             emission item opened from the menu
 //   screenshots --lab-exchange OUTPUT_DIR     the whole screen during the exchange on the lab's
 //                                             loopback plug (Com1), at 9600 and 110 bauds
+//   screenshots --guides OUTPUT_DIR           the test guides and their wiring windows, hookup on
+//   screenshots --board OUTPUT_DIR            the test board's three views on the sheet, and
+//                                             the PDF of each printed without a printer
 // Run it under xvfb-run (whole-screen grabs, window frames included when a window manager runs)
 // or with QT_QPA_PLATFORM=offscreen (each window's client area only).
 
@@ -13,6 +16,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -29,6 +34,10 @@
 #include "support/labline.h"
 #include "support/virtualcable.h"
 #include "ui/hardware/bitframe.h"
+#include "ui/hardware/fautotest.h"
+#include "ui/hardware/fbrcable.h"
+#include "ui/hardware/fessai2pc.h"
+#include "ui/hardware/feuille.h"
 #include "ui/hardware/ftest.h"
 #include "ui/hardware/velmoconsole.h"
 #include "ui/shell/fdebut.h"
@@ -37,6 +46,7 @@
 #include "ui/shell/forms.h"
 #include "ui/shell/fpropri.h"
 #include "ui/shell/fvaleur.h"
+#include "ui/shell/svgpicture.h"
 #include "ui/terminal/fchoixcase.h"
 #include "ui/terminal/femirecep.h"
 #include "ui/terminal/receptionview.h"
@@ -303,7 +313,120 @@ void labExchangeShots(Forms& forms, const QString& out) {
     forms.serial().setPortMapDirectory(state.workDir);
 }
 
+// Each guide from its menu item, then its wiring window with the oscilloscope on, each as the
+// window and as the whole screen; the cable's note of the two-computer guide.
+void guideShots(Forms& forms, const QString& out) {
+    FMenu& menu = forms.get<FMenu>();
+    forms.showMenu();
+    settle(500);
+    auto both = [&out](QWidget* w, const QString& name) {
+        settle(600);
+        w->grab().save(QDir(out).filePath(name + ".png"));
+        QGuiApplication::primaryScreen()->grabWindow(0).save(
+            QDir(out).filePath(name + "-screen.png"));
+    };
+    FEssai2PC& guide = forms.get<FEssai2PC>();
+    const struct {
+        const char* item;
+        const char* name;
+    } guides[] = {{"AutoTest", "guide-autotest"},
+                  {"DeuxOrdinateurs", "guide-deux-ordinateurs"},
+                  {"CarteEssai", "guide-carte-essai"}};
+    for (const auto& g : guides) {
+        menu.item(g.item)->trigger();
+        both(&guide, g.name);
+        if (QByteArray(g.item) == "DeuxOrdinateurs") {
+            guide.FrameCable_Click();
+            both(&guide, "guide-cable-note");
+            guide.Annuler_Click();
+            menu.item(g.item)->trigger();
+        }
+        if (QByteArray(g.item) == "CarteEssai") {
+            guide.Annuler_Click();
+            continue;
+        }
+        guide.BrochageCable_Click();
+        WiringWindow* wiring = forms.state().GuideKind == 1
+                                   ? static_cast<WiringWindow*>(&forms.get<FAutoTest>())
+                                   : static_cast<WiringWindow*>(&forms.get<FBrCable>());
+        both(wiring, QStringLiteral("%1-wiring-off").arg(g.name));
+        wiring->Mesure_Click();
+        both(wiring, QStringLiteral("%1-wiring-on").arg(g.name));
+        wiring->Annuler_Click();
+    }
+    settle(500);
+    QGuiApplication::primaryScreen()->grabWindow(0).save(QDir(out).filePath("back-to-menu.png"));
+}
+
+// The self-test followed on the lab, whose Com1 carries the loopback plug: the guide, its wiring
+// window's Test, the exchange's options, then a few keys typed and their echo.
+void selfTestOnTheLab(Forms& forms, const QString& out) {
+    testsupport::LabLine lab;
+    if (!lab.isReady() || !lab.writePortMap()) return;
+    forms.serial().setPortMapDirectory(lab.folder());
+    FMenu& menu = forms.get<FMenu>();
+    menu.item("COM1")->trigger();
+    menu.item("AutoTest")->trigger();
+    settle(300);
+    forms.get<FEssai2PC>().BrochageCable_Click();
+    settle(300);
+    forms.get<FAutoTest>().Test_Click();
+    settle(300);
+    forms.get<FChoixCase>().OK->click();
+    FEmiRecep& terminal = forms.get<FEmiRecep>();
+    for (QChar ch : QStringLiteral("Bonjour, auto-test")) {
+        terminal.Form_KeyPress(QString(ch), 0);
+        settle(30);
+    }
+    settleUntil([&] { return terminal.TexteReception->toPlainText().contains("auto-test"); });
+    settle(500);
+    terminal.grab().save(QDir(out).filePath("self-test-echo.png"));
+    QGuiApplication::primaryScreen()->grabWindow(0).save(
+        QDir(out).filePath("self-test-echo-screen.png"));
+    terminal.Annuler_Click();
+    forms.serial().setPortMapDirectory(forms.state().workDir);
+}
+
 }  // namespace
+
+// The width of the pictures in the README.
+constexpr int kReadmeWidth = 640;
+
+// The sheet over the main window in each of its views, each view printed (a PDF in the working
+// folder, the computer having no printer the program can use) and the PDF copied beside it.
+void boardShots(Forms& forms, const QString& work, const QString& out) {
+    FMenu& menu = forms.get<FMenu>();
+    menu.ShowLinkStatus();
+    menu.show();
+    Feuille& sheet = forms.get<Feuille>();
+    sheet.showBoard();
+    const QStringList names{"feuille-schema", "feuille-implantation", "feuille-pistes"};
+    for (int view = 0; view < names.size(); ++view) {
+        if (view > 0) sheet.findChild<QAbstractButton*>("ImageVoir")->click();
+        save(&sheet, out, names[view]);
+        QGuiApplication::primaryScreen()->grabWindow(0).save(
+            QDir(out).filePath(names[view] + "-screen.png"));
+        const QStringList before = QDir(work).entryList({"*.pdf"}, QDir::Files);
+        sheet.findChild<QAbstractButton*>("ImageImprimer")->click();
+        for (const QString& pdf : QDir(work).entryList({"*.pdf"}, QDir::Files)) {
+            if (before.contains(pdf)) continue;
+            QFile::remove(QDir(out).filePath(names[view] + ".pdf"));
+            QFile::copy(QDir(work).filePath(pdf), QDir(out).filePath(names[view] + ".pdf"));
+        }
+    }
+    save(&sheet, out, "feuille-imprimee");
+    // The component layout for the README, drawn from its SVG on white.
+    const SvgDrawing layout(QStringLiteral(":/board-components.svg"));
+    const QSizeF natural = layout.naturalSize();
+    QImage image(kReadmeWidth, qRound(kReadmeWidth * natural.height() / natural.width()),
+                 QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    layout.paint(painter, QRectF(image.rect()));
+    painter.end();
+    image.save(QDir(out).filePath("board-components.png"));
+}
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -311,7 +434,9 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     const bool firstEmission = argc > 1 && QByteArray(argv[1]) == "--first-emission";
     const bool labExchange = argc > 1 && QByteArray(argv[1]) == "--lab-exchange";
-    const int outArg = firstEmission || labExchange ? 2 : 1;
+    const bool guides = argc > 1 && QByteArray(argv[1]) == "--guides";
+    const bool board = argc > 1 && QByteArray(argv[1]) == "--board";
+    const int outArg = firstEmission || labExchange || guides || board ? 2 : 1;
     const QString out = argc > outArg ? QString::fromLocal8Bit(argv[outArg]) : QDir::currentPath();
     QDir().mkpath(out);
 
@@ -330,6 +455,17 @@ int main(int argc, char* argv[]) {
         forms.loadAll();
         forms.showMenu();
         labExchangeShots(forms, out);
+        return 0;
+    }
+    if (guides) {
+        forms.loadAll();
+        guideShots(forms, out);
+        selfTestOnTheLab(forms, out);
+        return 0;
+    }
+    if (board) {
+        forms.loadAll();
+        boardShots(forms, work.path(), out);
         return 0;
     }
 

@@ -49,16 +49,20 @@ const char* const kPdfDriver = R"ppd(*PPD-Adobe: "4.3"
 *OrderDependency: 10 AnySetup *PageSize
 *DefaultPageSize: A4
 *PageSize A4/A4: "<</PageSize[595 842]>>setpagedevice"
+*PageSize Letter/Letter: "<</PageSize[612 792]>>setpagedevice"
 *CloseUI: *PageSize
 *OpenUI *PageRegion/Page Region: PickOne
 *OrderDependency: 10 AnySetup *PageRegion
 *DefaultPageRegion: A4
 *PageRegion A4/A4: "<</PageSize[595 842]>>setpagedevice"
+*PageRegion Letter/Letter: "<</PageSize[612 792]>>setpagedevice"
 *CloseUI: *PageRegion
 *DefaultImageableArea: A4
 *ImageableArea A4/A4: "18 18 577 824"
+*ImageableArea Letter/Letter: "18 18 594 774"
 *DefaultPaperDimension: A4
 *PaperDimension A4/A4: "595 842"
+*PaperDimension Letter/Letter: "612 792"
 )ppd";
 
 bool writeFile(const QString& path, const QString& text) {
@@ -197,6 +201,11 @@ bool PrintServer::addQueue(bool asDefault) {
         return false;
     }
     return true;
+}
+
+bool PrintServer::setPaper(const QString& size) {
+    return runTool(QStringLiteral("lpadmin"), {QStringLiteral("-p"), kQueue, QStringLiteral("-o"),
+                                               QStringLiteral("PageSize=") + size});
 }
 
 bool PrintServer::removeQueue() {

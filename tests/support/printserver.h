@@ -45,6 +45,8 @@ public:
     // Changes of the queue while the server runs. Without a default, the queue stays installed.
     bool addQueue(bool asDefault);
     bool removeQueue();
+    // The queue's default paper: "A4" (as it starts) or "Letter".
+    bool setPaper(const QString& size);
     // A stopped queue holds its jobs and shows as a printer in error.
     bool stopQueue();
     bool startQueue();

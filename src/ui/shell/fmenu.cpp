@@ -11,6 +11,7 @@
 #include "core/appstate.h"
 #include "core/configfile.h"
 #include "serial/mscomm.h"
+#include "ui/hardware/fessai2pc.h"
 #include "ui/hardware/velmoconsole.h"
 #include "ui/reference/pageindex.h"
 #include "ui/shell/fdebut.h"
@@ -167,6 +168,18 @@ void FMenu::Velmo_Click() {
     Aucun_Click();
     if (forms_.serial().PortOpen()) forms_.serial().setPortOpen(false);
     forms_.velmo().run();
+}
+
+void FMenu::AutoTest_Click() {
+    forms_.get<FEssai2PC>().openGuide(Guide::SelfTest);
+}
+
+void FMenu::DeuxOrdinateurs_Click() {
+    forms_.get<FEssai2PC>().openGuide(Guide::TwoComputers);
+}
+
+void FMenu::CarteEssai_Click() {
+    forms_.get<FEssai2PC>().openGuide(Guide::TestBoard);
 }
 
 void FMenu::Propriete_Click() {

@@ -86,6 +86,11 @@ public:
     // items, the terminal's port closed, then the console, until it ends.
     void Velmo_Click();
 
+    // The test guides: a computer's self-test, two computers, the test board.
+    void AutoTest_Click();
+    void DeuxOrdinateurs_Click();
+    void CarteEssai_Click();
+
     void Propriete_Click();
     void Passe_Click();
     void Quitte_Click();

@@ -250,6 +250,14 @@ private:
 
 }  // namespace
 
+QColor systemTitleBarText() {
+    return QApplication::palette().color(QPalette::Active, QPalette::HighlightedText);
+}
+
+QColor systemButtonFace() {
+    return QApplication::palette().color(QPalette::Active, QPalette::Button);
+}
+
 void setUpWindow(QWidget* w, const QString& objectName, const QString& caption, Border border,
                  int clientWidthTw, int clientHeightTw) {
     ShowLog::instance();  // every window's showing is counted from the first one

@@ -41,6 +41,12 @@ inline const QColor kLightGrey{192, 192, 192};
 // Gives a window or a control a solid background colour.
 void setBackground(QWidget* w, const QColor& colour);
 
+// Colours of the desktop's roles, from the application's palette (the style's own): the text of
+// a window's title bar, which the styles draw in the highlighted text's colour, and the face of
+// a button.
+QColor systemTitleBarText();
+QColor systemButtonFace();
+
 // Colours the windows and the drawings share.
 inline const QColor kTitleRed{200, 0, 0};  // titles printed by the terminal's modes
 inline const QColor kNavy{0, 0, 128};      // the main window's status line

@@ -5,6 +5,9 @@
 
 #include "core/appstate.h"
 #include "serial/mscomm.h"
+#include "ui/hardware/fautotest.h"
+#include "ui/hardware/fbrcable.h"
+#include "ui/hardware/fessai2pc.h"
 #include "ui/hardware/feuille.h"
 #include "ui/hardware/fprint.h"
 #include "ui/hardware/porttest.h"
@@ -122,8 +125,11 @@ void Forms::showMenu() {
 }
 
 void Forms::loadAll() {
+    get<FAutoTest>();
+    get<FBrCable>();
     get<FChoixCase>();
     get<FEmiRecep>();
+    get<FEssai2PC>();
     get<Feuille>();
     get<FInfo>();
     get<FInfo1>();

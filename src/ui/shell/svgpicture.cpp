@@ -3,11 +3,14 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QEvent>
+#include <QFile>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 #include <QSvgRenderer>
+#include <QXmlStreamReader>
+#include <array>
 
 // The pictures are compiled into the windows' static library: registered before first use.
 static void registerResources() {
@@ -37,7 +40,41 @@ void nameAfterToolTip(QWidget* w, QEvent* event) {
     if (event->type() == QEvent::ToolTipChange) w->setAccessibleName(w->toolTip());
 }
 
+struct LengthUnit {
+    const char* name;
+    double mm;
+};
+// Units of length that fix a size on paper; a pixel's size depends on the screen.
+constexpr std::array<LengthUnit, 5> kPhysicalUnits{
+    {{"mm", 1.0}, {"cm", 10.0}, {"in", 25.4}, {"pt", 25.4 / 72}, {"pc", 25.4 / 6}}};
+
+// The width and height of the drawing's root element, read from the file itself: the renderer
+// turns physical units into pixels at a resolution of its own.
+std::optional<QSizeF> readSizeMm(const QString& resource) {
+    QFile file(resource);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd() && !xml.isStartElement()) xml.readNext();
+    if (!xml.isStartElement() || xml.name() != QLatin1String("svg")) return std::nullopt;
+    const auto width = svgLengthMm(xml.attributes().value(QLatin1String("width")));
+    const auto height = svgLengthMm(xml.attributes().value(QLatin1String("height")));
+    if (!width || !height) return std::nullopt;
+    return QSizeF(*width, *height);
+}
+
 }  // namespace
+
+std::optional<double> svgLengthMm(QStringView length) {
+    const QStringView trimmed = length.trimmed();
+    for (const LengthUnit& unit : kPhysicalUnits) {
+        if (!trimmed.endsWith(QLatin1String(unit.name))) continue;
+        bool ok = false;
+        const double value = trimmed.chopped(2).trimmed().toDouble(&ok);
+        if (!ok || !(value > 0)) return std::nullopt;
+        return value * unit.mm;
+    }
+    return std::nullopt;
+}
 
 SvgDrawing::SvgDrawing(const QString& resource) {
     setResource(resource);
@@ -53,6 +90,7 @@ void SvgDrawing::setResource(const QString& resource) {
     resource_ = resource;
     renderer_ = new QSvgRenderer(resource);
     renderer_->setAspectRatioMode(Qt::KeepAspectRatio);
+    sizeMm_ = resource.isEmpty() ? std::nullopt : readSizeMm(resource);
 }
 
 bool SvgDrawing::isValid() const {
@@ -75,7 +113,13 @@ QRectF SvgDrawing::placement(const QRectF& area) const {
 
 void SvgDrawing::paint(QPainter& painter, const QRectF& area) const {
     const QRectF target = placement(area);
-    if (isValid() && !target.isEmpty()) renderer_->render(&painter, target);
+    if (!isValid() || target.isEmpty()) return;
+    // A text of the drawing takes what its attributes leave unsaid (its weight, its slant) from
+    // the painter: a plain font, not the one the page drew its title with.
+    painter.save();
+    painter.setFont(QFont());
+    renderer_->render(&painter, target);
+    painter.restore();
 }
 
 SvgPicture::SvgPicture(const QString& resource, QWidget* parent)

@@ -6,8 +6,11 @@
 // reached with Tab and pressed with Space or Enter.
 
 #include <QAbstractButton>
+#include <QSizeF>
 #include <QString>
+#include <QStringView>
 #include <QWidget>
+#include <optional>
 
 class QPainter;
 class QSvgRenderer;
@@ -26,6 +29,9 @@ public:
     bool isValid() const;
     // The drawing's own size, from its width and height (or view box).
     QSizeF naturalSize() const;
+    // The drawing's size on paper in millimetres, when its width and height are given in units
+    // of length (mm, cm, in, pt, pc); none for a drawing sized in pixels or not at all.
+    std::optional<QSizeF> sizeMm() const { return sizeMm_; }
     // Where the drawing goes in `area`: as large as fits, proportions kept, centred.
     QRectF placement(const QRectF& area) const;
     void paint(QPainter& painter, const QRectF& area) const;
@@ -33,7 +39,12 @@ public:
 private:
     QString resource_;
     QSvgRenderer* renderer_ = nullptr;
+    std::optional<QSizeF> sizeMm_;
 };
+
+// A length of SVG ("50mm", "2.5cm", "1in") in millimetres; none for a length in pixels, in
+// percent, without a unit, or that is not a positive number.
+std::optional<double> svgLengthMm(QStringView length);
 
 class SvgPicture : public QWidget {
     Q_OBJECT

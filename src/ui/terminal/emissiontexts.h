@@ -41,7 +41,5 @@ inline const QString kStringSent = QStringLiteral("       La chaîne a été cor
 // The terminal printout.
 inline const QString kPrintHeader = QStringLiteral("Serlinq      Configuration : ");
 inline const QString kPrintTitle = QStringLiteral("Transmission du caractère :");
-inline const QString kPrintedToFile =
-    QStringLiteral("Aucune imprimante disponible : la page a été enregistrée dans le fichier ");
 
 }  // namespace emissiontexts

@@ -138,7 +138,8 @@ FEmiRecep::FEmiRecep(Forms& forms, QWidget* parent)
     connect(Suivant, &QPushButton::clicked, this, &FEmiRecep::Suivant_Click);
     connect(BoutonRaz, &QPushButton::clicked, this, &FEmiRecep::BoutonRaz_Click);
     buildKeypad();
-    buildPrintNotice();
+    // Across the top of the window, above the diagram's first title, clear of the printer.
+    LabelImpression = new PrintNotice(this, "LabelImpression", 120, 0, 6720, 420);
     receptionView_ = std::make_unique<ReceptionView>(TexteReception);
 
     // The controls of the modes start as the return to the menu leaves them: hidden.
@@ -218,8 +219,7 @@ void FEmiRecep::Annuler_Click() {
     TimerBreak->stop();
     endReceptionWait();
     ImageImprimer->hide();
-    TimerImpression->stop();
-    LabelImpression->hide();
+    LabelImpression->dismiss();
     Tempo->stop();
     // The repeated emission stops at once: its queue is discarded, not waited for.
     if (repeating_ && MSComm1->PortOpen()) MSComm1->setOutBufferCount(0);

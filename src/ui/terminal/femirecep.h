@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "ui/shell/printnotice.h"
 #include "ui/shell/surfacewidget.h"
 #include "ui/shell/svgpicture.h"
 
@@ -50,7 +51,7 @@ public:
     QPushButton* Annuler;
     QToolButton* ImageImprimer;
     // Where a printout went when no printer could take it: the file's whole path, for a while.
-    QLabel* LabelImpression;
+    PrintNotice* LabelImpression;
     SvgPicture* ImageSablier;
     SvgPicture* ImageEmission;
     SvgPicture* ImageReception;
@@ -60,7 +61,6 @@ public:
     QTimer* TimerBreak;
     QTimer* TimerMessage;
     QTimer* Tempo;
-    QTimer* TimerImpression;
 
     // Keyboard preview: the window sees the keys before its controls.
     bool KeyPreview = false;
@@ -129,9 +129,6 @@ private:
     // The controls that the modes show and the return to the menu hides.
     QList<QWidget*> modeControls() const;
     void buildKeypad();
-    void buildPrintNotice();
-    // Says where the page went when no printer took it.
-    void showPrintedFile(const QString& path);
 
     // The reception paths of OnComm: single character, the table of codes, the text display.
     void characterEvent();

@@ -2,6 +2,8 @@
 // instead, and the whole road through a private print server, with the texts checked in what
 // the printer received and in the file written when there is no printer to use.
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QProcess>
@@ -29,6 +31,8 @@ const QString kConfigLine = QStringLiteral(
 const QString kTitle = QStringLiteral("Transmission du caractère :");
 const QString kControl = QStringLiteral("Bouton à côté");
 const int kJobWaitMs = 20000;
+// A printable area, in mm.
+const QSizeF kArea(190, 277);
 
 // The print layout window holding a configuration line, the diagram's title, a thick line
 // across its lower middle, and a control.
@@ -59,6 +63,32 @@ bool hasRule(const QImage& image, const QRect& ink) {
         if (dark > ink.width() / 2) return true;
     }
     return false;
+}
+
+// A drawing `width` by `height` mm, its size written in `unit` (`unitMm` long), its view box in
+// mm, with a 50 mm bar half a millimetre thick in its middle and a frame round it.
+QString writeDrawing(const QTemporaryDir& dir, double width, double height, const QString& unit,
+                     double unitMm) {
+    const QString path =
+        dir.filePath(QStringLiteral("drawing-%1x%2%3.svg").arg(width).arg(height).arg(unit));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return QString();
+    file.write(
+        QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%8%3\" height=\"%9%3\" "
+                       "viewBox=\"0 0 %1 %2\"><rect x=\"1\" y=\"1\" width=\"%4\" height=\"%5\" "
+                       "fill=\"none\" stroke=\"#1a1a1a\" stroke-width=\"0.25\"/><rect x=\"%6\" "
+                       "y=\"%7\" width=\"50\" height=\"0.5\" fill=\"#000000\"/></svg>")
+            .arg(width)
+            .arg(height)
+            .arg(unit)
+            .arg(width - 2)
+            .arg(height - 2)
+            .arg(width / 2 - 25)
+            .arg(height / 2)
+            .arg(width / unitMm)
+            .arg(height / unitMm)
+            .toUtf8());
+    return path;
 }
 
 }  // namespace
@@ -222,6 +252,90 @@ private slots:
     }
 
     // With neither a printer nor a folder to write in, nothing is made and the reasons say why.
+    // A drawing's page: at true size it fits or is not laid out at all; fitted, it fills the
+    // room under the title line with its proportions.
+    void drawingLayout_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("trueSize");
+        QTest::addColumn<QSizeF>("drawing");
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("true size, room to spare") << "" << true << QSizeF(170, 130) << true;
+        QTest::newRow("true size, exactly the area") << "" << true << kArea << true;
+        QTest::newRow("true size, a tenth of a mm too wide")
+            << "" << true << QSizeF(kArea.width() + 0.1, 100) << false;
+        QTest::newRow("true size, the title takes the room") << "Titre" << true << kArea << false;
+        QTest::newRow("fitted, wide") << "" << false << QSizeF(1000, 700) << true;
+        QTest::newRow("fitted, tall, under a title")
+            << "Titre" << false << QSizeF(100, 1000) << true;
+    }
+    void drawingLayout() {
+        QFETCH(QString, title);
+        QFETCH(bool, trueSize);
+        QFETCH(QSizeF, drawing);
+        QFETCH(bool, fits);
+        const pageprinter::DrawingPage page{
+            title, QString(),
+            trueSize ? pageprinter::Scale::TrueSize : pageprinter::Scale::FitToPage};
+        const pageprinter::DrawingLayout layout = pageprinter::layOut(page, drawing, kArea, 10);
+        QCOMPARE(layout.title.isEmpty(), title.isEmpty());
+        QCOMPARE(!layout.drawing.isEmpty(), fits);
+        if (!fits) return;
+        const QRectF d = layout.drawing;
+        QVERIFY(d.top() >= layout.title.bottom());
+        QVERIFY(QRectF(QPointF(0, 0), kArea).contains(d.adjusted(0.01, 0.01, -0.01, -0.01)));
+        if (trueSize) {
+            QCOMPARE(d.size(), drawing);
+        } else {
+            QVERIFY(qAbs(d.width() / d.height() - drawing.width() / drawing.height()) < 1e-6);
+            QVERIFY(qFuzzyCompare(d.width(), kArea.width()) ||
+                    qFuzzyCompare(d.bottom(), kArea.height()));
+        }
+    }
+
+    // A drawing at true size on A4: upright, sideways when only that way holds it, or not at all
+    // (no file left behind); its 50 mm measure 50 mm on the page.
+    void drawingAtTrueSize_data() {
+        QTest::addColumn<QSizeF>("size");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<double>("unitMm");
+        QTest::addColumn<Outcome>("outcome");
+        QTest::addColumn<bool>("sideways");
+        QTest::newRow("small, in mm")
+            << QSizeF(100, 80) << "mm" << 1.0 << Outcome::WrittenToFile << false;
+        QTest::newRow("in inches")
+            << QSizeF(127, 101.6) << "in" << 25.4 << Outcome::WrittenToFile << false;
+        QTest::newRow("wide: sideways")
+            << QSizeF(250, 150) << "mm" << 1.0 << Outcome::WrittenToFile << true;
+        QTest::newRow("larger than A4")
+            << QSizeF(250, 250) << "mm" << 1.0 << Outcome::TooLarge << false;
+        QTest::newRow("in pixels: no size on paper")
+            << QSizeF(200, 100) << "px" << 1.0 << Outcome::Failed << false;
+    }
+    void drawingAtTrueSize() {
+        if (!havePoppler()) QSKIP("pdftotext and pdftoppm are not installed");
+        QFETCH(QSizeF, size);
+        QFETCH(QString, unit);
+        QFETCH(double, unitMm);
+        QFETCH(Outcome, outcome);
+        QFETCH(bool, sideways);
+        QTemporaryDir dir;
+        const QString svg = writeDrawing(dir, size.width(), size.height(), unit, unitMm);
+        const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
+        const pageprinter::Result r = pageprinter::writeDrawingPdf(
+            {QStringLiteral("Titre"), svg, pageprinter::Scale::TrueSize}, pdf);
+        QCOMPARE(r.outcome, outcome);
+        QCOMPARE(QFileInfo::exists(pdf), outcome == Outcome::WrittenToFile);
+        if (outcome != Outcome::WrittenToFile) {
+            QVERIFY(!r.reason.isEmpty());
+            return;
+        }
+        const QImage page = pdfImage(pdf);
+        QCOMPARE(page.width() > page.height(), sideways);
+        const int dpi = 600;
+        const double mm = scaleBarLength(pdf, dpi, 50, 0.5) * 25.4 / dpi;
+        QVERIFY2(qAbs(mm - 50) <= 0.25, qPrintable(QString::number(mm)));
+    }
+
     void failsWithoutPrinterOrFolder() {
         if (const QString why = missing(); !why.isEmpty()) QSKIP(qPrintable(why));
         QVERIFY(server_->removeQueue());

@@ -166,6 +166,79 @@ private slots:
                 qFuzzyCompare(placed.height(), area.height()));
     }
 
+    // Sizes on paper: units of length only, positive numbers only.
+    void lengthOnPaper_data() {
+        QTest::addColumn<QString>("length");
+        QTest::addColumn<double>("mm");  // negative: none
+        QTest::newRow("mm") << "170mm" << 170.0;
+        QTest::newRow("cm, decimal") << "2.5cm" << 25.0;
+        QTest::newRow("inch") << "1in" << 25.4;
+        QTest::newRow("points") << "72pt" << 25.4;
+        QTest::newRow("picas") << "6pc" << 25.4;
+        QTest::newRow("blanks around") << " 10 mm " << 10.0;
+        QTest::newRow("pixels") << "100px" << -1.0;
+        QTest::newRow("no unit") << "100" << -1.0;
+        QTest::newRow("percent") << "50%" << -1.0;
+        QTest::newRow("zero") << "0mm" << -1.0;
+        QTest::newRow("negative") << "-3mm" << -1.0;
+        QTest::newRow("unit alone") << "mm" << -1.0;
+        QTest::newRow("empty") << "" << -1.0;
+    }
+    void lengthOnPaper() {
+        QFETCH(QString, length);
+        QFETCH(double, mm);
+        const std::optional<double> read = svgLengthMm(length);
+        QCOMPARE(read.has_value(), mm > 0);
+        if (read) QVERIFY(qAbs(*read - mm) < 1e-9);
+    }
+
+    // The drawings a window sizes in pixels have no size on paper; the others have theirs.
+    void sizeOnPaperOfEveryResource() {
+        formkit::picture(QStringLiteral(":/printer.svg"), 1, 1);
+        for (QDirIterator it(QStringLiteral(":/"), {QStringLiteral("*.svg")}, QDir::Files);
+             it.hasNext();) {
+            const SvgDrawing drawing(it.next());
+            if (!drawing.sizeMm()) continue;
+            // On paper as on screen: the view box in the proportions of the size.
+            const QSizeF mm = *drawing.sizeMm();
+            const QSizeF box = drawing.naturalSize();
+            QVERIFY2(qAbs(mm.width() / mm.height() - box.width() / box.height()) < 1e-3,
+                     qPrintable(drawing.resource()));
+        }
+        QVERIFY(SvgDrawing(QStringLiteral(":/board-tracks.svg")).sizeMm().has_value());
+        QVERIFY(!SvgDrawing(QStringLiteral(":/printer.svg")).sizeMm().has_value());
+    }
+
+    // A drawing's texts keep their own weight whatever the page drew before them in bold.
+    void textsKeepTheirWeight() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("text.svg");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(
+            "<svg xmlns='http://www.w3.org/2000/svg' width='200' height='40' "
+            "viewBox='0 0 200 40'><text x='4' y='30' font-family='DejaVu Sans' "
+            "font-size='24'>50 mm</text></svg>");
+        file.close();
+        const SvgDrawing drawing(path);
+        int inked[2] = {0, 0};
+        for (bool bold : {false, true}) {
+            QImage image(200, 40, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
+            QFont font = painter.font();
+            font.setBold(bold);
+            painter.setFont(font);
+            drawing.paint(painter, QRectF(image.rect()));
+            painter.end();
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    inked[bold] += qAlpha(image.pixel(x, y)) > 128;
+        }
+        QVERIFY(inked[0] > 0);
+        QCOMPARE(inked[1], inked[0]);
+    }
+
     void missingResourceDrawsNothing() {
         const SvgDrawing drawing(QStringLiteral(":/no-such-picture.svg"));
         QVERIFY(!drawing.isValid());

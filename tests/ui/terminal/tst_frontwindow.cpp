@@ -1,6 +1,7 @@
 // On a real display, with a window manager and without one: after the first prompt of each
 // emission item opened from the menu, the terminal is the top window and has the keyboard; after
-// its "Annuler", the main window is. What the X server says is checked, not only what Qt thinks.
+// its "Annuler", the main window is. The same for a guide and the wiring window that takes its
+// place. What the X server says is checked, not only what Qt thinks.
 #include <QApplication>
 #include <QPushButton>
 #include <QtTest>
@@ -9,6 +10,10 @@
 #include "support/modal.h"
 #include "support/wait.h"
 #include "support/xdisplay.h"
+#include "ui/hardware/fautotest.h"
+#include "ui/hardware/fbrcable.h"
+#include "ui/hardware/fessai2pc.h"
+#include "ui/hardware/feuille.h"
 #include "ui/shell/fmenu.h"
 #include "ui/terminal/femirecep.h"
 
@@ -88,6 +93,64 @@ private slots:
         terminal.Annuler->click();
         QVERIFY2(staysInFront(menu), qPrintable(x::describe()));
         QVERIFY(menu.isEnabled());
+    }
+
+    // A guide from the menu, then its wiring window in its place, then the main window again:
+    // each in front with the keyboard on its Annuler.
+    void guideAndWiring_data() {
+        QTest::addColumn<QString>("item");
+        QTest::newRow("self-test") << "AutoTest";
+        QTest::newRow("two computers") << "DeuxOrdinateurs";
+    }
+    void guideAndWiring() {
+        QFETCH(QString, item);
+        AppFixture app(AppFixture::Ports::Absent);
+        FMenu& menu = app.menu();
+        menu.show();
+        menu.activateWindow();
+        QVERIFY2(staysInFront(menu), qPrintable(x::describe()));
+        auto annulerHasKeyboard = [](QWidget& w) {
+            QWidget* focus = QApplication::focusWidget();
+            return focus && focus->parentWidget() == &w && focus->objectName() == "Annuler";
+        };
+        menu.item(item)->trigger();
+        FEssai2PC& guide = app.get<FEssai2PC>();
+        QVERIFY2(staysInFront(guide), qPrintable(x::describe()));
+        QVERIFY(annulerHasKeyboard(guide));
+        guide.findChild<QAbstractButton*>("BrochageCable")->click();
+        QWidget& wiring = item == "AutoTest" ? static_cast<QWidget&>(app.get<FAutoTest>())
+                                             : static_cast<QWidget&>(app.get<FBrCable>());
+        QVERIFY2(staysInFront(wiring), qPrintable(x::describe()));
+        QVERIFY(annulerHasKeyboard(wiring));
+        QVERIFY(!menu.isEnabled());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY2(staysInFront(menu), qPrintable(x::describe()));
+        QVERIFY(menu.isEnabled());
+    }
+
+    // The test board's sheet: in front with the keyboard when it opens, its views gone through
+    // from the keyboard, and the main window in front again after Esc.
+    void boardSheet() {
+        AppFixture app(AppFixture::Ports::Absent);
+        FMenu& menu = app.menu();
+        menu.ShowLinkStatus();
+        menu.show();
+        menu.raise();
+        menu.activateWindow();
+        QVERIFY2(staysInFront(menu), qPrintable(x::describe()));
+        Feuille& sheet = app.get<Feuille>();
+        sheet.showBoard();
+        QVERIFY2(staysInFront(sheet), qPrintable(x::describe()));
+        QVERIFY(!menu.isEnabled());
+        const QString first = sheet.windowTitle();
+        QWidget* focus = QApplication::focusWidget();
+        QVERIFY(focus && sheet.isAncestorOf(focus));
+        QTest::keyClick(focus, Qt::Key_Space);
+        QVERIFY(sheet.windowTitle() != first);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY2(staysInFront(menu), qPrintable(x::describe()));
+        QVERIFY(menu.isEnabled());
+        QVERIFY(sheet.isHidden());
     }
 };
 

@@ -1,0 +1,91 @@
+#include "ui/hardware/fbrcable.h"
+
+#include "ui/hardware/fessai2pc.h"
+#include "ui/hardware/guideshapes.h"
+#include "ui/shell/formkit.h"
+#include "ui/shell/forms.h"
+
+using namespace formkit;
+
+namespace {
+
+// The cable's drawing at its own size (its pixels times 15), so that the group outlines fall on
+// their wires and the probes on the DB25 end's test points.
+constexpr int kCableLeftTw = 240;
+constexpr int kCableTopTw = 1500;
+
+struct WireGroup {
+    const char* name;
+    int topTw;
+    int heightTw;
+    const char* tip;
+};
+// Over the crossing part of each group of wires.
+constexpr int kGroupLeftTw = 2490;
+constexpr int kGroupWidthTw = 2400;
+constexpr WireGroup kGroups[] = {
+    {"ShapeFacultatives", 2010, 840, "Ces liaisons sont facultatives"},
+    {"ShapeRtsCts", 3090, 570,
+     "Ces liaisons sont obligatoires si le protocole RTS-CTS a été choisi"},
+    {"ShapeDuplex", 3900, 840, "Ces liaisons sont obligatoires en mode Duplex"},
+};
+
+// The probes' ends and the sockets (Voie 1, Voie 2, ground) the cables run to.
+constexpr int kProbeLeftTw = 7020;
+constexpr int kProbeRearTw = kProbeLeftTw + kProbeWidthTw;
+constexpr int kTxDRowTw = 4050;
+constexpr int kRxDRowTw = 4320;
+constexpr int kGndRowTw = 4590;
+constexpr int kSocketBottomTw = 3555;
+constexpr int kVoie1Tw = 8850;
+constexpr int kVoie2Tw = 9600;
+constexpr int kGroundTw = 10350;
+
+}  // namespace
+
+FBrCable::FBrCable(Forms& forms, QWidget* parent)
+    : WiringWindow(forms,
+                   {"FBrCable", "Branchements du câble de liaison série entre deux ordinateurs",
+                    12150, 6000},
+                   parent) {
+    addCableDrawing();
+    addOscilloscope(":/oscilloscope-frames.svg", {8400, 1200});
+    addHookup();
+    addButtons({9000, 5250}, {10500, 5250});
+    finish();
+}
+
+void FBrCable::addCableDrawing() {
+    addTippedPicture(this, "ImageDB9", ":/connector-db9-female.svg", 240, 120, 2250, 1260,
+                     "Connecteur DB9 femelle");
+    addTippedPicture(this, "ImageDB25", ":/connector-db25-female.svg", 3240, 120, 3960, 1260,
+                     "Connecteur DB25 femelle");
+    addTippedPicture(this, "ImageCable", ":/null-modem-cable.svg", kCableLeftTw, kCableTopTw, 6960,
+                     3540, "Câble modem nul DB9 femelle - DB25 femelle");
+    for (const WireGroup& g : kGroups) {
+        auto* shape = new ShapeBox(this, g.name, ShapeBox::Style::Outline, wirecolour::kGnd);
+        placeTw(shape, kGroupLeftTw, g.topTw, kGroupWidthTw, g.heightTw);
+        shape->setToolTip(g.tip);
+    }
+}
+
+void FBrCable::addHookup() {
+    // The probes on the test points of the DB25 end: TxD, ground, RxD.
+    addProbe("ImageOsc0", ":/probe-signal.svg", {kProbeLeftTw, kTxDRowTw - kProbeHeightTw / 2},
+             "Emission DB25");
+    addProbe("ImageOsc1", ":/probe-ground.svg", {kProbeLeftTw, kGndRowTw - kProbeHeightTw / 2},
+             "Masse");
+    addProbe("ImageOsc2", ":/probe-signal.svg", {kProbeLeftTw, kRxDRowTw - kProbeHeightTw / 2},
+             "Réception DB25");
+    addCable("LineOsc0", {kProbeRearTw, kTxDRowTw}, {kVoie1Tw, kTxDRowTw}, wirecolour::kTxD);
+    addCable("LineOsc1", {kVoie1Tw, kTxDRowTw}, {kVoie1Tw, kSocketBottomTw}, wirecolour::kTxD);
+    addCable("LineOsc2", {kProbeRearTw, kRxDRowTw}, {kVoie2Tw, kRxDRowTw}, wirecolour::kRxD);
+    addCable("LineOsc3", {kVoie2Tw, kRxDRowTw}, {kVoie2Tw, kSocketBottomTw}, wirecolour::kRxD);
+    addCable("LineOsc4", {kProbeRearTw, kGndRowTw}, {kGroundTw, kGndRowTw}, wirecolour::kGnd);
+    addCable("LineOsc5", {kGroundTw, kGndRowTw}, {kGroundTw, kSocketBottomTw}, wirecolour::kGnd);
+}
+
+void FBrCable::Annuler_Click() {
+    WiringWindow::Annuler_Click();
+    forms_.get<FEssai2PC>().hideCablePro();
+}

@@ -1,0 +1,106 @@
+#include "ui/hardware/wiringwindow.h"
+
+#include <QKeyEvent>
+#include <QPushButton>
+
+#include "ui/hardware/guideshapes.h"
+#include "ui/shell/formkit.h"
+#include "ui/shell/forms.h"
+#include "ui/shell/svgpicture.h"
+
+using namespace formkit;
+
+namespace {
+
+// Mesure's captions: the state of the hookup.
+constexpr char kOff[] = "Off";
+constexpr char kOn[] = "On";
+
+// The oscilloscope drawing and its screen, in twips (its drawing's pixels times 15).
+constexpr int kScopeWidthTw = 3600;
+constexpr int kScopeHeightTw = 2550;
+constexpr QPoint kScreenOffsetTw{150, 150};
+constexpr int kScreenWidthTw = 1950;
+constexpr int kScreenHeightTw = 1350;
+const QColor kScreenColour{0x20, 0x30, 0x20};
+
+constexpr int kButtonWidthTw = 1200;
+constexpr int kButtonHeightTw = 495;
+
+}  // namespace
+
+WiringWindow::WiringWindow(Forms& forms, const Look& look, QWidget* parent)
+    : SurfaceWidget(parent), forms_(forms) {
+    setUpWindow(this, look.objectName, look.caption, Border::FixedSingle, look.clientWidthTw,
+                look.clientHeightTw);
+    surface().setScaleMode(DrawSurface::ScaleMode::Twip);
+}
+
+void WiringWindow::addOscilloscope(const QString& resource, QPoint topLeftTw) {
+    ImageOscillo = addTippedPicture(this, "ImageOscillo", resource, topLeftTw.x(), topLeftTw.y(),
+                                    kScopeWidthTw, kScopeHeightTw, "Oscilloscope");
+    Ecran = new ShapeBox(this, "Ecran", ShapeBox::Style::Filled, kScreenColour);
+    const QPoint screen = topLeftTw + kScreenOffsetTw;
+    placeTw(Ecran, screen.x(), screen.y(), kScreenWidthTw, kScreenHeightTw);
+}
+
+void WiringWindow::addButtons(QPoint mesureTw, QPoint annulerTw) {
+    Mesure = addButton(this, "Mesure", kOff, mesureTw.x(), mesureTw.y(), kButtonWidthTw,
+                       kButtonHeightTw, "Mesure");
+    Annuler = addButton(this, "Annuler", "Annuler", annulerTw.x(), annulerTw.y(), kButtonWidthTw,
+                        kButtonHeightTw, "Retour au menu principal");
+    connect(Mesure, &QPushButton::clicked, this, &WiringWindow::Mesure_Click);
+    connect(Annuler, &QPushButton::clicked, this, [this] { Annuler_Click(); });
+}
+
+void WiringWindow::addProbe(const QString& objectName, const QString& resource, QPoint topLeftTw,
+                            const QString& tip) {
+    hookup_ << addTippedPicture(this, objectName, resource, topLeftTw.x(), topLeftTw.y(),
+                                kProbeWidthTw, kProbeHeightTw, tip);
+}
+
+void WiringWindow::addCable(const QString& objectName, QPoint fromTw, QPoint toTw,
+                            const QColor& colour) {
+    hookup_ << new LineShape(this, objectName, fromTw, toTw, colour);
+}
+
+void WiringWindow::finish() {
+    // The cables over the oscilloscope's sockets, the probes over the cables.
+    for (QWidget* w : hookup_) w->raise();
+    showHookup(false);
+    refuseClose(this, [this] { Annuler_Click(); });
+    comeToFrontWhenShown(this);
+    centreOnScreen(this);
+}
+
+void WiringWindow::present() {
+    surface().Cls();
+    forms_.showOverMenu(*this);
+    Annuler->setFocus(Qt::OtherFocusReason);
+}
+
+bool WiringWindow::hookupShown() const {
+    return !hookup_.isEmpty() && !hookup_.first()->isHidden();
+}
+
+void WiringWindow::showHookup(bool on) {
+    for (QWidget* w : hookup_) w->setVisible(on);
+    Ecran->setVisible(!on);
+    Mesure->setText(on ? kOn : kOff);
+}
+
+void WiringWindow::Mesure_Click() {
+    if (isVisible()) Annuler->setFocus(Qt::OtherFocusReason);
+    showHookup(Mesure->text() == QLatin1String(kOff));
+}
+
+void WiringWindow::Annuler_Click() {
+    hide();
+    forms_.releaseMenu(*this);
+    showHookup(false);
+}
+
+void WiringWindow::keyPressEvent(QKeyEvent* event) {
+    if (!handleGuideKey(*this, *event, [this] { Annuler_Click(); }))
+        SurfaceWidget::keyPressEvent(event);
+}

@@ -1,0 +1,65 @@
+#pragma once
+// What the two wiring windows share: a drawing of the cable or plug, an oscilloscope whose
+// hookup (probes and their cables) the button Mesure puts on and takes off, its caption naming
+// the hookup's state, and Annuler, which leaves the window with the hookup off. Esc and the
+// window manager's close act as Annuler.
+
+#include <QList>
+#include <QPoint>
+
+#include "ui/shell/surfacewidget.h"
+
+class Forms;
+class QPushButton;
+class ShapeBox;
+class SvgPicture;
+class QColor;
+class QKeyEvent;
+
+class WiringWindow : public SurfaceWidget {
+    Q_OBJECT
+public:
+    struct Look {
+        const char* objectName;
+        const char* caption;
+        int clientWidthTw;
+        int clientHeightTw;
+    };
+    WiringWindow(Forms& forms, const Look& look, QWidget* parent = nullptr);
+
+    // Cleared and shown over the main window, the keyboard on Annuler.
+    void present();
+
+    void Mesure_Click();
+    virtual void Annuler_Click();
+
+    // Whether the probes and their cables are on.
+    bool hookupShown() const;
+
+protected:
+    // The oscilloscope, its screen's cover when off, and the buttons Mesure and Annuler.
+    void addOscilloscope(const QString& resource, QPoint topLeftTw);
+    void addButtons(QPoint mesureTw, QPoint annulerTw);
+    // A part of the hookup: shown only while the oscilloscope is on.
+    void addProbe(const QString& objectName, const QString& resource, QPoint topLeftTw,
+                  const QString& tip);
+    void keyPressEvent(QKeyEvent* event) override;
+    void addCable(const QString& objectName, QPoint fromTw, QPoint toTw, const QColor& colour);
+    // The last step of a constructor: the hookup off, Esc and close as Annuler, centred.
+    void finish();
+
+    Forms& forms_;
+    QPushButton* Mesure = nullptr;
+    QPushButton* Annuler = nullptr;
+
+private:
+    void showHookup(bool on);
+
+    SvgPicture* ImageOscillo = nullptr;
+    ShapeBox* Ecran = nullptr;
+    QList<QWidget*> hookup_;
+};
+
+// The sizes of the pieces the wiring windows lay out, in twips.
+inline constexpr int kProbeWidthTw = 900;
+inline constexpr int kProbeHeightTw = 240;
