@@ -9,6 +9,12 @@ class FInfo : public PageWindow {
     Q_OBJECT
 public:
     explicit FInfo(Forms& forms, QWidget* parent = nullptr) : PageWindow(forms, "FInfo", parent) {}
+
+    // The page closed, and the example sheet in its place.
+    void BPExemple_Click();
+
+protected:
+    void onButton(const QString& name) override;
 };
 
 class FInfo1 : public PageWindow {

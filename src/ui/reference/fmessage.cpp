@@ -2,7 +2,9 @@
 
 #include <QAbstractButton>
 #include <QFile>
+#include <QTimer>
 
+#include "ui/hardware/feuille.h"
 #include "ui/shell/formkit.h"
 #include "ui/shell/forms.h"
 #include "ui/shell/fvaleur.h"
@@ -28,20 +30,45 @@ QString buttonName(int index) {
 
 }  // namespace
 
-FMessage::FMessage(Forms& forms, QWidget* parent) : PageWindow(forms, "FMessage", parent) {}
+FMessage::FMessage(Forms& forms, QWidget* parent) : PageWindow(forms, "FMessage", parent) {
+    connect(&forms.get<Feuille>(), &Feuille::exerciseAsked, this, &FMessage::exercisesFromSheet);
+}
 
 void FMessage::beforePage(const pages::Page& page) {
+    // The sheet's exercise buttons belong to the page that sent the sheet out.
+    forms().get<Feuille>().hideExercises();
     // The series' button always reads n°1 when a page shows it: the step goes with it.
     if (page.show.contains(buttonName(kSeriesButton))) ExerciseStep = 0;
 }
 
 void FMessage::onClose() {
     ExerciseStep = 0;
+    forms().get<Feuille>().hideExercises();
 }
 
 void FMessage::onButton(const QString& name) {
+    if (name == QStringLiteral("BPExemple")) BPExemple_Click();
     for (int i = 0; i < kExerciseButtons; ++i)
         if (name == buttonName(i)) BPExercice_Click(i);
+}
+
+void FMessage::BPExemple_Click() {
+    QList<int> offered;
+    for (int i = 0; i < kExerciseButtons; ++i)
+        if (isShown(buttonName(i))) offered << i;
+    // The sheet first, so that the main window stays covered.
+    showExampleSheet(offered);
+    hide();
+    for (int i = 0; i < kExerciseButtons; ++i) setShown(buttonName(i), false);
+}
+
+void FMessage::exercisesFromSheet(const QList<int>& offered) {
+    forms().get<Feuille>().hideExercises();
+    forms().showOverMenu(*this);
+    // Once the sheet has gone: the exercise's dialog may wait a long time for its answer.
+    QTimer::singleShot(0, this, [this, offered] {
+        for (int i : offered) BPExercice_Click(i);
+    });
 }
 
 QString FMessage::exerciseFile(int index, int* seriesNumber) const {
@@ -92,6 +119,7 @@ std::optional<exercises::Judgement> FMessage::ask(const exercises::Exercise& exe
             exercises::judge(exercise, valeur.ask(exercise.dialogCaption, exercise.question));
         if (j.verdict == exercises::Verdict::Cancelled) {
             hide();
+            forms().get<Feuille>().hideExercises();
             return std::nullopt;
         }
         // Shown again when the exercise was asked from the example sheet.

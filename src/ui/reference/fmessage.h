@@ -16,6 +16,9 @@ public:
     explicit FMessage(Forms& forms, QWidget* parent = nullptr);
 
     void BPExercice_Click(int index);
+    // The example sheet in place of the page, with the sheet's buttons of the exercises this
+    // page offers; the page keeps its text and its series step for when an exercise is asked.
+    void BPExemple_Click();
 
     // 1: n°2 is next, 2: n°3 is next, 3: the series is done, anything else: n°1 is next.
     int exerciseStep() const { return ExerciseStep; }
@@ -26,6 +29,8 @@ protected:
     void onClose() override;
 
 private:
+    // The sheet's exercise button: the page back, then the exercises offered on the sheet.
+    void exercisesFromSheet(const QList<int>& offered);
     // The exercise a button asks now, and which one of the series it is (0 outside it).
     QString exerciseFile(int index, int* seriesNumber) const;
     // Asks the exercise until it is judged or cancelled; the verdict once judged.

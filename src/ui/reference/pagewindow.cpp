@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
+#include "ui/hardware/feuille.h"
 #include "ui/shell/fmenu.h"
 #include "ui/shell/formkit.h"
 #include "ui/shell/forms.h"
@@ -154,6 +155,10 @@ void PageWindow::clicked(const QString& name) {
         return;
     }
     onButton(name);
+}
+
+void PageWindow::showExampleSheet(const QList<int>& exercises) {
+    forms_.get<Feuille>().showExample(kExampleCode, exercises);
 }
 
 void PageWindow::Annuler_Click() {

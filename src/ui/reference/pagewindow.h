@@ -50,6 +50,11 @@ protected:
     virtual void onButton(const QString& name) { Q_UNUSED(name); }
     virtual void onClose() {}
 
+    // The worked example on the sheet: the timing diagram of the decimal code 14, with the sheet's
+    // buttons of the exercises whose indexes are given.
+    static constexpr int kExampleCode = 14;
+    void showExampleSheet(const QList<int>& exercises = {});
+
     QWidget* control(const QString& name) const { return controls_.value(name); }
     QAbstractButton* button(const QString& name) const;
     void setShown(const QString& name, bool shown);

@@ -14,6 +14,7 @@
 #include "core/exercise.h"
 #include "support/appfixture.h"
 #include "support/modal.h"
+#include "ui/hardware/feuille.h"
 #include "ui/reference/fmessage.h"
 #include "ui/reference/pageindex.h"
 #include "ui/shell/fmenu.h"
@@ -300,7 +301,8 @@ private slots:
         QCOMPARE(series->isHidden() ? QStringLiteral("-") : series->text(), button);
     }
 
-    // "Bits de STOP" offers no exercise, even right after a page that offered one.
+    // "Bits de STOP" offers no exercise, even right after a page that offered one, on the page
+    // or on the example sheet.
     void stopBitsOffersNoExercise_data() {
         QTest::addColumn<QString>("before");
         for (const QString& page : kExercisePages) QTest::newRow(qPrintable(page)) << page;
@@ -309,10 +311,80 @@ private slots:
         QFETCH(QString, before);
         Fixture fx;
         fx.open(before);
+        if (!fx.button("BPExemple")->isHidden()) fx.button("BPExemple")->click();
         fx.open("QueStop");
         for (const QString& name : kExerciseButtons) QVERIFY(fx.button(name)->isHidden());
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(fx.app.get<Feuille>()
+                        .findChild<QWidget*>(QStringLiteral("Exercice%1").arg(i))
+                        ->isHidden());
         QVERIFY(!fx.button("BPExemple")->isHidden());
         QCOMPARE(fx.message().focusWidget(), fx.button("Annuler"));
+    }
+
+    // "Exemple": the sheet in place of the page with the frame of code 14 and the page's offer of
+    // an exercise; the main window stays covered.
+    void exampleSheet_data() {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("offered");  // the sheet's exercise buttons shown
+        QTest::newRow("parity") << "QueParite"
+                                << "0";
+        QTest::newRow("data bits") << "QueDonnee"
+                                   << "2";
+        QTest::newRow("stop bits") << "QueStop"
+                                   << "";
+        QTest::newRow("the RS-232C link") << "QueLiaison232"
+                                          << "";
+    }
+    void exampleSheet() {
+        QFETCH(QString, page);
+        QFETCH(QString, offered);
+        Fixture fx;
+        PageWindow& w = fx.open(page);
+        w.findChild<QAbstractButton*>("BPExemple")->click();
+        Feuille& sheet = fx.app.get<Feuille>();
+        QVERIFY(sheet.isVisible());
+        QVERIFY(w.isHidden());
+        QVERIFY(!fx.app.menu().isEnabled());
+        QVERIFY(sheet.windowTitle().endsWith(QStringLiteral("  14")));
+        QCOMPARE(fx.app.state.CurrentCode, 14);
+        QVERIFY(!sheet.surface().items().isEmpty());
+        QString shown;
+        for (int i = 0; i < 3; ++i)
+            if (!sheet.findChild<QWidget*>(QStringLiteral("Exercice%1").arg(i))->isHidden())
+                shown += QString::number(i);
+        QCOMPARE(shown, offered);
+        for (const QString& name : kExerciseButtons)
+            if (auto* b = w.findChild<QAbstractButton*>(name)) QVERIFY(b->isHidden());
+        sheet.findChild<QAbstractButton*>("Annuler")->click();
+        QVERIFY(fx.app.menu().isEnabled());
+    }
+
+    // The sheet's exercise button: the page back with the exercise asked on it; whatever the
+    // answer, the sheet's buttons are gone, and the main window comes back with the page.
+    void exerciseFromTheSheet_data() {
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("answered") << "0";
+        QTest::newRow("cancelled") << "";
+    }
+    void exerciseFromTheSheet() {
+        QFETCH(QString, entry);
+        Fixture fx;
+        fx.open("QueParite");
+        fx.button("BPExemple")->click();
+        Feuille& sheet = fx.app.get<Feuille>();
+        QList<Asked> seen;
+        onNextModal(answer(entry, &seen));
+        sheet.findChild<QAbstractButton*>("Exercice0")->click();
+        QVERIFY(sheet.isHidden());
+        QTRY_COMPARE(seen.size(), 1);
+        QVERIFY(seen[0].caption.endsWith(QStringLiteral("n°1")));
+        QTRY_COMPARE(fx.message().isVisible(), !entry.isEmpty());
+        QCOMPARE(fx.app.menu().isEnabled(), entry.isEmpty());
+        QVERIFY(sheet.findChild<QWidget*>("Exercice0")->isHidden());
+        QVERIFY(fx.button("BPExemple")->isHidden() || entry.isEmpty());
+        if (!entry.isEmpty())
+            QCOMPARE(fx.button(kSeriesButton)->text(), QStringLiteral("Exercice n°2"));
     }
 
     // A link closes its page and runs the main window's item it names.
