@@ -37,6 +37,7 @@ bool readNumber(const QString& text, int* value) {
 // One "key: value" line above the text.
 bool readHeader(Reader& r, const QString& line, int number) {
     static const QRegularExpression caption(QStringLiteral("^légende (\\S+)$"));
+    static const QRegularExpression link(QStringLiteral("^lien (\\S+)$"));
     const qsizetype colon = line.indexOf(QLatin1Char(':'));
     if (colon < 0) return r.fail(number, QStringLiteral("« clé: valeur » attendu"));
     const QString key = line.left(colon).trimmed();
@@ -55,6 +56,8 @@ bool readHeader(Reader& r, const QString& line, int number) {
         if (!readNumber(value, &r.page.firstY)) return r.fail(number, QStringLiteral("y invalide"));
     } else if (const auto m = caption.match(key); m.hasMatch()) {
         r.page.captions.append({m.captured(1), value});
+    } else if (const auto l = link.match(key); l.hasMatch() && !value.isEmpty()) {
+        r.page.links.append({l.captured(1), value});
     } else {
         return r.fail(number, QStringLiteral("clé inconnue : %1").arg(key));
     }
@@ -110,6 +113,7 @@ bool parseLine(const QString& line, int fileLine, PageLine* out, QString* error)
 QStringList Page::controls() const {
     QStringList all = show + hide;
     for (const auto& c : captions) all << c.first;
+    for (const auto& l : links) all << l.first;
     if (!focus.isEmpty()) all << focus;
     all.removeDuplicates();
     return all;

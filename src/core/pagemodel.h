@@ -9,6 +9,7 @@
 //     cacher: BPExemple
 //     légende BPExercice(0): Exercice n°1
 //     focus: Annuler
+//     lien ImageVoir: Handshaking
 //     y: 2500
 //     texte:
 //     500> C'est le canal utilisé pour la communication série asynchrone.
@@ -22,6 +23,8 @@
 // blank kept as written; a "|" in the words moves to the next print zone, as a tab does. "¶"
 // is an empty line; "@y Y" moves the cursor down or up to y = Y; "@couleur R G B" sets the text
 // colour and "@couleur" alone gives the window's own back. Blank lines of the text are ignored.
+// "lien X: Y" makes the picture X a link: clicking it closes the page and runs the main window's
+// menu item Y, as if it had been chosen there (another page, most often).
 
 #include <QColor>
 #include <QList>
@@ -51,6 +54,7 @@ struct Page {
     QStringList show;
     QStringList hide;
     QList<QPair<QString, QString>> captions;  // control, caption
+    QList<QPair<QString, QString>> links;     // control, the menu item it runs
     QString focus;                            // the control that gets the keyboard, if any
     int firstY = 0;                           // twips
     QList<PageLine> lines;

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "core/drawsurface.h"
+#include "core/pagecontrols.h"
 #include "core/pagemodel.h"
 
 namespace {
@@ -65,6 +66,7 @@ private slots:
         QTest::newRow("colour out of range") << kHeader + "@couleur 0 0 256" << 5;
         QTest::newRow("colour of two parts") << kHeader + "@couleur 0 0" << 5;
         QTest::newRow("move to nowhere") << kHeader + "@y haut" << 5;
+        QTest::newRow("link to nothing") << "fenêtre: FInfo\nlien ImageVoir: \ntexte:\n" << 2;
     }
     void refused() {
         QFETCH(QString, text);
@@ -131,6 +133,64 @@ private slots:
         QCOMPARE(t[0].color, QColor(0, 0, 128));
         QCOMPARE(t[1].color, QColor(128, 0, 0));
         QCOMPARE(t[2].color, QColor(0, 0, 128));
+    }
+
+    // A link names its picture and the menu item it runs; the picture counts among the
+    // page's controls.
+    void links() {
+        const pages::Page page = parsed(
+            "fenêtre: FMessage\nmontrer: ImageVoir\nlien ImageVoir: Handshaking\nlien Autre: "
+            "Brochage\ntexte:\n");
+        QCOMPARE(page.links.size(), 2);
+        QCOMPARE(page.links[0],
+                 qMakePair(QStringLiteral("ImageVoir"), QStringLiteral("Handshaking")));
+        QCOMPARE(page.controls(), QStringList({"ImageVoir", "Autre"}));
+    }
+
+    // A window's table of controls: what it takes, and the line of what it refuses.
+    void controlTable() {
+        const pages::ControlTableResult r = pages::parseControls(
+            "# genre | nom | ...\n\nimage | Icone | 120 120 480 480 | info-icon.svg |  | montré\n"
+            "lien | Voir | 240 4440 480 480 | link-arrow.svg | Cliquez ici | caché\n"
+            "annuler | Annuler | 7680 4560 1095 495 | Annuler | Retour | montré\n");
+        QVERIFY2(r.table, qPrintable(r.error));
+        const QList<pages::ControlSpec>& c = r.table->controls;
+        QCOMPARE(c.size(), 3);
+        QCOMPARE(c[0].content, QStringLiteral(":/info-icon.svg"));
+        QVERIFY(c[0].tip.isEmpty());
+        QVERIFY(c[0].shownAtStart && !c[1].shownAtStart);
+        QCOMPARE(c[1].kind, pages::ControlSpec::Kind::Link);
+        QCOMPARE(c[1].geometry, QRect(240, 4440, 480, 480));
+        QCOMPARE(c[2].content, QStringLiteral("Annuler"));
+        QVERIFY(c[2].isButton() && !c[1].isButton());
+        QCOMPARE(r.table->find("Voir")->fileLine, 4);
+        QVERIFY(!r.table->find("Absent"));
+    }
+    void controlTableRefused_data() {
+        const QString cancel = QStringLiteral("annuler | A | 1 1 1 1 | Annuler | | montré\n");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("line");
+        QTest::newRow("five fields") << cancel + "image | I | 0 0 1 1 | x.svg | montré" << 2;
+        QTest::newRow("unknown kind") << cancel + "case | I | 0 0 1 1 | x.svg | | montré" << 2;
+        QTest::newRow("three numbers") << cancel + "image | I | 0 0 1 | x.svg | | montré" << 2;
+        QTest::newRow("no width") << cancel + "image | I | 0 0 0 1 | x.svg | | montré" << 2;
+        QTest::newRow("negative") << cancel + "image | I | -1 0 1 1 | x.svg | | montré" << 2;
+        QTest::newRow("name with a blank")
+            << cancel + "image | I 2 | 0 0 1 1 | x.svg | | caché" << 2;
+        QTest::newRow("no drawing") << cancel + "image | I | 0 0 1 1 |  | | caché" << 2;
+        QTest::newRow("neither shown nor hidden")
+            << cancel + "image | I | 0 0 1 1 | x | | oui" << 2;
+        QTest::newRow("a name twice") << cancel + "bouton | A | 0 0 1 1 | B | | caché" << 2;
+        QTest::newRow("no cancel button") << "image | I | 0 0 1 1 | x.svg | | montré" << 0;
+        QTest::newRow("two cancel buttons") << cancel + QString(cancel).replace(" A ", " B ") << 0;
+    }
+    void controlTableRefused() {
+        QFETCH(QString, text);
+        QFETCH(int, line);
+        const pages::ControlTableResult r = pages::parseControls(text);
+        QVERIFY(!r.table);
+        QVERIFY(!r.error.isEmpty());
+        QCOMPARE(r.line, line);
     }
 
     void outsideTheArea() {

@@ -49,6 +49,8 @@ const QString kPrintTip = QStringLiteral("Imprimer");
 const QString kExerciseCaption = QStringLiteral("Exercice");
 const QString kExerciseTip = QStringLiteral("Pose un exercice d'évaluation des connaissances");
 const QString kAnnulerTip = QStringLiteral("Retour au menu principal");
+// The example's caption: the code follows the two blanks.
+const QString kExampleCaption = QStringLiteral("Exemple: émission du nombre décimal  %1");
 
 }  // namespace
 
@@ -192,7 +194,32 @@ void Feuille::Annuler_Click() {
     emit sheetCleared();
 }
 
+void Feuille::showExample(int code, const QList<int>& exercises) {
+    AppState& state = forms_.state();
+    hideExercises();
+    for (int i : exercises)
+        if (i >= 0 && i < int(Exercice.size())) Exercice[std::size_t(i)]->show();
+    surface().Cls();
+    setWindowTitle(kExampleCaption.arg(code));
+    Annuler->show();
+    state.CurrentCode = code;
+    state.DisplayChar = frame::DisplayChar(code);
+    state.BuildFrameBits();
+    Chronogramme();
+    forms_.showOverMenu(*this);
+    Annuler->setFocus();
+}
+
+void Feuille::hideExercises() {
+    for (QPushButton* b : Exercice) b->hide();
+}
+
 void Feuille::Exercice_Click(int) {
     // Whichever button: the answers of the exercises are short.
     forms_.get<FValeur>().setMaxLength(kAnswerLength);
+    QList<int> offered;
+    for (int i = 0; i < int(Exercice.size()); ++i)
+        if (!Exercice[std::size_t(i)]->isHidden()) offered << i;
+    emit exerciseAsked(offered);
+    hide();
 }

@@ -4,6 +4,7 @@
 // The board's three drawings are shown one after the other (schematic, component layout, track
 // layout), and the one shown can be printed, the two layouts at their true size.
 
+#include <QList>
 #include <array>
 
 #include "ui/hardware/boardviews.h"
@@ -26,6 +27,13 @@ public:
     // test-board guide's way to the drawings).
     void showBoard();
 
+    // The worked example: the timing diagram of `code` under the configuration in force, with
+    // Annuler and the exercise buttons whose indexes (0 to 2) are in `exercises` beside it,
+    // over the main window.
+    void showExample(int code, const QList<int>& exercises = {});
+    // The exercise buttons put away: their exercise is asked elsewhere, or is over.
+    void hideExercises();
+
     void ImageVoir_Click();
     void ImageImprimer_Click();
     void Annuler_Click();
@@ -35,6 +43,9 @@ signals:
     // The sheet has been left through its Annuler and is bare again: windows that put something
     // beside it take it away.
     void sheetCleared();
+    // An exercise button was pressed: the exercises that were offered beside the example, in
+    // the order of their buttons. The sheet hides as soon as this returns.
+    void exerciseAsked(const QList<int>& offered);
 
 private:
     void buildBoardPictures();

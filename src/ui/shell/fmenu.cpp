@@ -13,6 +13,7 @@
 #include "serial/mscomm.h"
 #include "ui/hardware/fessai2pc.h"
 #include "ui/hardware/velmoconsole.h"
+#include "ui/reference/pageindex.h"
 #include "ui/shell/fdebut.h"
 #include "ui/shell/formkit.h"
 #include "ui/shell/forms.h"
@@ -74,6 +75,7 @@ FMenu::FMenu(Forms& forms, QWidget* parent)
 
 void FMenu::buildMenu() {
     QHash<QString, QWidget*> parents{{QString(), menuBar()}};
+    const QStringList pageNames = pageindex::names();
     for (const MenuEntry& e : menuEntries()) {
         QWidget* parent = parents.value(e.parent);
         QAction* action = nullptr;
@@ -82,6 +84,10 @@ void FMenu::buildMenu() {
             parent->addAction(action);
             if (e.handler) {
                 connect(action, &QAction::triggered, this, [this, h = e.handler] { (this->*h)(); });
+            } else if (pageNames.contains(QLatin1String(e.name))) {
+                // An item named after a page shows that page.
+                connect(action, &QAction::triggered, this,
+                        [this, name = QString::fromLatin1(e.name)] { openPage(name); });
             }
         } else {
             QMenu* menu = e.kind == MenuKind::Menu
@@ -94,6 +100,14 @@ void FMenu::buildMenu() {
         action->setObjectName(e.name);
         items_.insert(e.name, action);
     }
+}
+
+void FMenu::runItem(const QString& name) {
+    if (QAction* action = item(name)) action->trigger();
+}
+
+void FMenu::openPage(const QString& name) {
+    pageindex::open(forms_, name);
 }
 
 void FMenu::ShowLinkStatus() {

@@ -32,6 +32,11 @@ public:
     // A menu item or submenu title by its control name ("Bauds9600", "Connexion" ...).
     QAction* item(const QString& name) const { return items_.value(name); }
 
+    // Runs a menu item as if the user had chosen it (the links between pages go this way).
+    void runItem(const QString& name);
+    // The reference page of that name on its page window.
+    void openPage(const QString& name);
+
     // Rewrites the status line from LinkConfig.
     void ShowLinkStatus();
 

@@ -12,6 +12,8 @@
 #include "ui/hardware/fprint.h"
 #include "ui/hardware/porttest.h"
 #include "ui/hardware/velmoconsole.h"
+#include "ui/reference/finfo.h"
+#include "ui/reference/fmessage.h"
 #include "ui/shell/fmenu.h"
 #include "ui/shell/fmsg.h"
 #include "ui/shell/formkit.h"
@@ -129,7 +131,10 @@ void Forms::loadAll() {
     get<FEmiRecep>();
     get<FEssai2PC>();
     get<Feuille>();
+    get<FInfo>();
+    get<FInfo1>();
     get<FMenu>();
+    get<FMessage>();
     get<FPrint>();
     get<FPropri>();
 }

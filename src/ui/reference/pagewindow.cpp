@@ -1,0 +1,186 @@
+#include "ui/reference/pagewindow.h"
+
+#include <QFile>
+#include <QKeyEvent>
+#include <QPushButton>
+
+#include "ui/hardware/feuille.h"
+#include "ui/shell/fmenu.h"
+#include "ui/shell/formkit.h"
+#include "ui/shell/forms.h"
+#include "ui/shell/svgpicture.h"
+
+using namespace formkit;
+
+const QString PageWindow::kDefaultCaption = QStringLiteral("Information");
+
+namespace {
+
+// The page text's size: one pixel under the windows' own font.
+constexpr int kPageFontPixels = 10;
+
+QString readResource(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return QString();
+    return QString::fromUtf8(file.readAll());
+}
+
+}  // namespace
+
+QFont PageWindow::pageFont() {
+    QFont font = DrawSurface::formFont();
+    font.setPixelSize(kPageFontPixels);
+    return font;
+}
+
+PageWindow::PageWindow(Forms& forms, const QString& name, QWidget* parent)
+    : SurfaceWidget(parent), forms_(forms) {
+    setUpWindow(this, name, kDefaultCaption, Border::FixedSingle, kClientWidthTw, kClientHeightTw);
+    surface().setScaleMode(DrawSurface::ScaleMode::Twip);
+    surface().Font = pageFont();
+    buildControls(name);
+    refuseClose(this, [this] { Annuler_Click(); });
+    comeToFrontWhenShown(this);
+    centreOnScreen(this);
+}
+
+void PageWindow::buildControls(const QString& name) {
+    const QString path = QStringLiteral(":/pages/%1.controles").arg(name);
+    picture(QStringLiteral(":/info-icon.svg"), 1, 1);  // the resources registered
+    const pages::ControlTableResult r = pages::parseControls(readResource(path));
+    if (!r.table) {
+        qWarning("%s, ligne %d : %s", qPrintable(path), r.line, qPrintable(r.error));
+        return;
+    }
+    table_ = *r.table;
+    for (const pages::ControlSpec& spec : table_.controls) {
+        QWidget* w = addControl(spec);
+        controls_.insert(spec.name, w);
+        w->setVisible(spec.shownAtStart);
+    }
+}
+
+QWidget* PageWindow::addControl(const pages::ControlSpec& s) {
+    const QRect& g = s.geometry;
+    using Kind = pages::ControlSpec::Kind;
+    if (s.kind == Kind::Picture) {
+        if (s.tip.isEmpty())
+            return addPicture(this, s.name, s.content, g.x(), g.y(), g.width(), g.height(), {});
+        return addTippedPicture(this, s.name, s.content, g.x(), g.y(), g.width(), g.height(),
+                                s.tip);
+    }
+    QAbstractButton* b = nullptr;
+    if (s.kind == Kind::Link) {
+        b = addPictureButton(this, s.name, s.content, g.x(), g.y(), g.width(), g.height(), s.tip);
+    } else {
+        auto* push = addButton(this, s.name, s.content, g.x(), g.y(), g.width(), g.height(), s.tip);
+        // Enter is the window's: it presses the focused button, else Annuler.
+        push->setAutoDefault(false);
+        if (s.kind == Kind::Cancel) {
+            push->setDefault(true);
+            cancel_ = push;
+        }
+        b = push;
+    }
+    connect(b, &QAbstractButton::clicked, this, [this, name = s.name] { clicked(name); });
+    return b;
+}
+
+bool PageWindow::hasControl(const QString& name) const {
+    return controls_.contains(name);
+}
+
+std::optional<pages::ControlSpec> PageWindow::controlSpec(const QString& name) const {
+    return table_.find(name);
+}
+
+QRectF PageWindow::textArea() const {
+    int bottom = kClientHeightTw;
+    for (const pages::ControlSpec& c : table_.controls)
+        if (c.isButton()) bottom = std::min(bottom, c.geometry.top());
+    return QRectF(0, 0, kClientWidthTw, bottom);
+}
+
+QAbstractButton* PageWindow::button(const QString& name) const {
+    return qobject_cast<QAbstractButton*>(control(name));
+}
+
+void PageWindow::setShown(const QString& name, bool shown) {
+    if (QWidget* w = control(name)) w->setVisible(shown);
+}
+
+bool PageWindow::isShown(const QString& name) const {
+    const QWidget* w = control(name);
+    return w && !w->isHidden();
+}
+
+void PageWindow::resetControls() {
+    for (const pages::ControlSpec& spec : table_.controls) {
+        setShown(spec.name, spec.shownAtStart);
+        if (spec.isButton()) button(spec.name)->setText(spec.content);
+    }
+}
+
+void PageWindow::applyPage(const pages::Page& page) {
+    for (const QString& name : page.show) setShown(name, true);
+    for (const QString& name : page.hide) setShown(name, false);
+    for (const auto& [name, caption] : page.captions)
+        if (QAbstractButton* b = button(name)) b->setText(caption);
+    links_ = page.links;
+}
+
+void PageWindow::showPage(const pages::Page& page) {
+    surface().Cls();
+    surface().ForeColor = Qt::black;
+    resetControls();
+    beforePage(page);
+    applyPage(page);
+    setWindowTitle(page.caption.isEmpty() ? kDefaultCaption : page.caption);
+    surface().CurrentX = 0;
+    pages::draw(page, surface());
+    surface().ForeColor = Qt::black;
+    forms_.showOverMenu(*this);
+    if (QWidget* w = control(page.focus); w && !w->isHidden()) w->setFocus(Qt::OtherFocusReason);
+}
+
+void PageWindow::clicked(const QString& name) {
+    if (control(name) == cancel_) {
+        Annuler_Click();
+        return;
+    }
+    for (const auto& [link, item] : links_) {
+        if (link != name) continue;
+        Annuler_Click();
+        forms_.get<FMenu>().runItem(item);
+        return;
+    }
+    onButton(name);
+}
+
+void PageWindow::showExampleSheet(const QList<int>& exercises) {
+    forms_.get<Feuille>().showExample(kExampleCode, exercises);
+}
+
+void PageWindow::Annuler_Click() {
+    surface().Cls();
+    onClose();
+    resetControls();
+    hide();
+}
+
+void PageWindow::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (key == Qt::Key_Escape) {
+        Annuler_Click();
+        return;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        if (focused && focused->isVisible() && focused->parent() == this)
+            focused->click();
+        else
+            Annuler_Click();
+        return;
+    }
+    SurfaceWidget::keyPressEvent(event);
+}

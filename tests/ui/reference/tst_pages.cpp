@@ -1,0 +1,417 @@
+// The reference pages and the exercises asked on them: every page file opens on its window with
+// the controls it names, its text inside the page; a page looks the same whatever was shown
+// before it; every way out gives the main window back; the exercises judge and explain what is
+// typed in the value dialog, ask again what they cannot judge, and the parity series moves on
+// only with a judged answer.
+#include <QAbstractButton>
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "core/exercise.h"
+#include "support/appfixture.h"
+#include "support/modal.h"
+#include "ui/hardware/feuille.h"
+#include "ui/reference/fmessage.h"
+#include "ui/reference/pageindex.h"
+#include "ui/shell/fmenu.h"
+#include "ui/shell/formkit.h"
+
+using namespace testsupport;
+
+namespace {
+
+const QString kSeriesButton = QStringLiteral("BPExercice(0)");
+const QStringList kExerciseButtons = {kSeriesButton, "BPExercice(1)", "BPExercice(2)"};
+// The exercises of the three buttons, the series' at its first step.
+const QStringList kExerciseFiles = {"parite-1", "vitesse", "trame"};
+// The pages that offer each button.
+const QStringList kExercisePages = {"QueParite", "QueVitesse", "QueDonnee"};
+
+exercises::Exercise loadExercise(const QString& name) {
+    QFile file(QStringLiteral(":/exercises/%1.exercice").arg(name));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return exercises::parse(QString::fromUtf8(file.readAll()))
+        .exercise.value_or(exercises::Exercise());
+}
+
+// What the value dialog showed each time it was asked.
+struct Asked {
+    QString caption;
+    QString entry;
+    QString selected;
+};
+
+// Answers the value dialog with `entry` typed over its proposal; an empty entry cancels.
+std::function<void(QWidget*)> answer(const QString& entry, QList<Asked>* seen) {
+    return [entry, seen](QWidget* dialog) {
+        auto* edit = dialog->findChild<QLineEdit*>("TexteValeur");
+        seen->append({dialog->windowTitle(), edit->text(), edit->selectedText()});
+        if (entry.isEmpty()) {
+            QTest::keyClick(edit, Qt::Key_Escape);
+            return;
+        }
+        typeText(edit, entry);
+        QTest::keyClick(edit, Qt::Key_Return);
+    };
+}
+
+// The texts printed in a colour, in order.
+QStringList printedIn(const DrawSurface& surface, const QColor& colour) {
+    QStringList out;
+    for (const DrawItem& item : surface.items())
+        if (item.kind == DrawItem::Kind::Text && !item.text.isEmpty() && item.color == colour)
+            out << item.text;
+    return out;
+}
+
+QStringList explanationTexts(const exercises::Exercise& ex) {
+    QStringList out;
+    for (const pages::PageLine& line : ex.explanation)
+        if (line.kind == pages::PageLine::Kind::Text) out << line.text;
+    return out;
+}
+
+// The names of a window's controls that are not hidden, sorted.
+QStringList shownControls(QWidget& window) {
+    QStringList out;
+    for (QWidget* w : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (!w->isHidden() && !w->objectName().isEmpty()) out << w->objectName();
+    out.sort();
+    return out;
+}
+
+struct Fixture {
+    AppFixture app{AppFixture::Ports::Absent};
+    Fixture() { app.menu().show(); }
+    PageWindow& open(const QString& page) {
+        app.menu().item(page)->trigger();
+        return *pageindex::window(*app.forms, pageindex::load(page).page->window);
+    }
+    FMessage& message() { return app.get<FMessage>(); }
+    QAbstractButton* button(const QString& name) {
+        return message().findChild<QAbstractButton*>(name);
+    }
+    // Presses an exercise button, the value dialog answered in turn by `entries`.
+    QList<Asked> press(const QString& name, const QStringList& entries) {
+        QList<Asked> seen;
+        QList<std::function<void(QWidget*)>> answers;
+        for (const QString& e : entries) answers << answer(e, &seen);
+        onModals(answers);
+        button(name)->click();
+        return seen;
+    }
+};
+
+}  // namespace
+
+class TstPages : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QCOMPARE(pendingModalAnswers(), 0); }
+
+    // Every page file: it reads, its window and every control it names exist, a link is a
+    // picture that acts as a button, the menu has the item that opens it, and its text stays
+    // inside the page above the buttons.
+    void everyPage_data() {
+        QTest::addColumn<QString>("name");
+        const QStringList names = pageindex::names();
+        QVERIFY(names.size() >= 7);
+        for (const QString& name : names) QTest::newRow(qPrintable(name)) << name;
+    }
+    void everyPage() {
+        QFETCH(QString, name);
+        Fixture fx;
+        const pages::ParseResult r = pageindex::load(name);
+        QVERIFY2(r.page, qPrintable(QStringLiteral("%1, line %2").arg(r.error).arg(r.line)));
+        PageWindow* window = pageindex::window(*fx.app.forms, r.page->window);
+        QVERIFY2(window, qPrintable(r.page->window));
+        for (const QString& control : r.page->controls())
+            QVERIFY2(window->hasControl(control), qPrintable(control));
+        for (const auto& link : r.page->links) {
+            QCOMPARE(window->controlSpec(link.first)->kind, pages::ControlSpec::Kind::Link);
+            QVERIFY2(fx.app.menu().item(link.second), qPrintable(link.second));
+        }
+        QVERIFY(fx.app.menu().item(name));
+        PageWindow& shown = fx.open(name);
+        QCOMPARE(&shown, window);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->windowTitle(), r.page->caption);
+        QVERIFY(!window->surface().items().isEmpty());
+        QCOMPARE(pages::outside(window->surface(), window->textArea()), QStringList());
+        QVERIFY(!window->accessibleDescription().isEmpty());
+        QVERIFY(!fx.app.menu().isEnabled());
+    }
+
+    // A page shows the same controls whatever page was on its window before it, closed or not.
+    void samePageAfterAnyOther_data() {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("page");
+        const QStringList names = pageindex::names();
+        for (const QString& before : names)
+            for (const QString& page : names)
+                if (before != page)
+                    QTest::newRow(qPrintable(before + " " + page)) << before << page;
+    }
+    void samePageAfterAnyOther() {
+        QFETCH(QString, before);
+        QFETCH(QString, page);
+        Fixture alone;
+        const QStringList expected = shownControls(alone.open(page));
+        Fixture fx;
+        fx.open(before);
+        QCOMPARE(shownControls(fx.open(page)), expected);
+    }
+
+    void exitsGiveTheMenuBack_data() {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("exit");
+        for (const char* page : {"QueParite", "QueLiaison232"})
+            for (const char* exit : {"Annuler", "Esc", "Enter", "close"})
+                QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(page, exit))) << page << exit;
+    }
+    void exitsGiveTheMenuBack() {
+        QFETCH(QString, page);
+        QFETCH(QString, exit);
+        Fixture fx;
+        PageWindow& w = fx.open(page);
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(!fx.app.menu().isEnabled());
+        if (exit == "Annuler") {
+            w.findChild<QAbstractButton*>("Annuler")->click();
+        } else if (exit == "close") {
+            w.close();
+        } else {
+            w.setFocus();
+            QTest::keyClick(&w, exit == "Esc" ? Qt::Key_Escape : Qt::Key_Return);
+        }
+        QTRY_VERIFY(w.isHidden());
+        QVERIFY(fx.app.menu().isEnabled());
+        QVERIFY(w.surface().items().isEmpty());
+    }
+
+    // Each exercise: what the dialog proposed, the verdict in dark red under the question, the
+    // explanation after it, the colour black again; an answer it cannot judge asked again.
+    void exercise_data() {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<bool>("right");
+        QTest::newRow("parity, right") << 0 << QStringList{"0"} << true;
+        QTest::newRow("parity, wrong") << 0 << QStringList{"1"} << false;
+        QTest::newRow("parity, asked again")
+            << 0 << QStringList{"2", "oui", " 1", "0 ", "0"} << true;
+        QTest::newRow("speed, right") << 1 << QStringList{"960"} << true;
+        QTest::newRow("speed, trailing blank") << 1 << QStringList{"960 "} << false;
+        QTest::newRow("speed, leading zero") << 1 << QStringList{"0960"} << false;
+        QTest::newRow("frame, right") << 2 << QStringList{"0111111001"} << true;
+        QTest::newRow("frame, most significant first") << 2 << QStringList{"0001111111"} << false;
+        QTest::newRow("frame, the proposal kept") << 2 << QStringList{""} << false;
+    }
+    void exercise() {
+        QFETCH(int, index);
+        QFETCH(QStringList, entries);
+        QFETCH(bool, right);
+        Fixture fx;
+        const exercises::Exercise ex = loadExercise(kExerciseFiles[index]);
+        FMessage& w = static_cast<FMessage&>(fx.open(kExercisePages[index]));
+        // The proposal left as it is: Enter alone.
+        if (entries == QStringList{""}) {
+            QList<Asked> seen;
+            onNextModal([&seen](QWidget* d) {
+                seen.append({d->windowTitle(), {}, {}});
+                QTest::keyClick(d->findChild<QLineEdit*>("TexteValeur"), Qt::Key_Return);
+            });
+            fx.button(kExerciseButtons[index])->click();
+            QCOMPARE(seen.size(), 1);
+        } else {
+            const QList<Asked> seen = fx.press(kExerciseButtons[index], entries);
+            QCOMPARE(seen.size(), entries.size());
+            for (const Asked& a : seen) {
+                QCOMPARE(a.caption, ex.dialogCaption);
+                QCOMPARE(a.entry, QStringLiteral("Valeur?"));
+                QCOMPARE(a.selected, a.entry);
+            }
+        }
+        QVERIFY(w.isVisible());
+        const QStringList red = printedIn(w.surface(), formkit::kTitleRed);
+        QVERIFY(!red.isEmpty());
+        QCOMPARE(red.first() == ex.right, right);
+        QCOMPARE(red.mid(1), explanationTexts(ex));
+        QCOMPARE(w.surface().ForeColor, QColor(Qt::black));
+        // The question once, above the verdict, whatever was asked again.
+        const QStringList black = printedIn(w.surface(), Qt::black);
+        QCOMPARE(black.size(), ex.statement.size());
+        QCOMPARE(pages::outside(w.surface(), w.textArea()), QStringList());
+        QVERIFY(fx.button(kExerciseButtons[index])->isHidden() || index == 0);
+        QVERIFY(fx.button("BPExemple")->isHidden());
+    }
+
+    // The parity series. Steps: "o" opens the page, "a<answers>" presses the series' button and
+    // answers its dialog in turn with each answer separated by commas ("a" alone cancels it),
+    // "x" closes the page with Annuler. `asked` is the number of each
+    // exercise asked, `button` what the series' button reads at the end ("-" hidden).
+    void series_data() {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("the three in a row") << "o a0 a1 a0"
+                                            << "123"
+                                            << "-";
+        QTest::newRow("right or wrong, it moves on") << "o a1 a0"
+                                                     << "12"
+                                                     << "Exercice n°3";
+        QTest::newRow("not judged, it stays") << "o a2,0 a0"
+                                              << "112"
+                                              << "Exercice n°3";
+        QTest::newRow("cancelled, it stays") << "o a0 a"
+                                             << "12"
+                                             << "-";
+        QTest::newRow("cancelled, reopened: n°1 again") << "o a0 a o a0"
+                                                        << "121"
+                                                        << "Exercice n°2";
+        QTest::newRow("closed, reopened: n°1 again") << "o a0 x o a1"
+                                                     << "11"
+                                                     << "Exercice n°2";
+        QTest::newRow("after the series, back after Annuler") << "o a0 a0 a0 x o"
+                                                              << "123"
+                                                              << "Exercice n°1";
+    }
+    void series() {
+        QFETCH(QString, steps);
+        QFETCH(QString, asked);
+        QFETCH(QString, button);
+        Fixture fx;
+        QString numbers;
+        for (const QString& step : steps.split(' ')) {
+            if (step == "o") {
+                fx.open("QueParite");
+            } else if (step == "x") {
+                fx.button("Annuler")->click();
+            } else {
+                const QList<Asked> seen = fx.press(kSeriesButton, step.mid(1).split(','));
+                for (const Asked& a : seen) numbers += a.caption.right(1);
+            }
+        }
+        QCOMPARE(numbers, asked);
+        QCOMPARE(fx.app.menu().isEnabled(), fx.message().isHidden());
+        QAbstractButton* series = fx.button(kSeriesButton);
+        QCOMPARE(series->isHidden() ? QStringLiteral("-") : series->text(), button);
+    }
+
+    // "Bits de STOP" offers no exercise, even right after a page that offered one, on the page
+    // or on the example sheet.
+    void stopBitsOffersNoExercise_data() {
+        QTest::addColumn<QString>("before");
+        for (const QString& page : kExercisePages) QTest::newRow(qPrintable(page)) << page;
+    }
+    void stopBitsOffersNoExercise() {
+        QFETCH(QString, before);
+        Fixture fx;
+        fx.open(before);
+        if (!fx.button("BPExemple")->isHidden()) fx.button("BPExemple")->click();
+        fx.open("QueStop");
+        for (const QString& name : kExerciseButtons) QVERIFY(fx.button(name)->isHidden());
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(fx.app.get<Feuille>()
+                        .findChild<QWidget*>(QStringLiteral("Exercice%1").arg(i))
+                        ->isHidden());
+        QVERIFY(!fx.button("BPExemple")->isHidden());
+        QCOMPARE(fx.message().focusWidget(), fx.button("Annuler"));
+    }
+
+    // "Exemple": the sheet in place of the page with the frame of code 14 and the page's offer of
+    // an exercise; the main window stays covered.
+    void exampleSheet_data() {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("offered");  // the sheet's exercise buttons shown
+        QTest::newRow("parity") << "QueParite"
+                                << "0";
+        QTest::newRow("data bits") << "QueDonnee"
+                                   << "2";
+        QTest::newRow("stop bits") << "QueStop"
+                                   << "";
+        QTest::newRow("the RS-232C link") << "QueLiaison232"
+                                          << "";
+    }
+    void exampleSheet() {
+        QFETCH(QString, page);
+        QFETCH(QString, offered);
+        Fixture fx;
+        PageWindow& w = fx.open(page);
+        w.findChild<QAbstractButton*>("BPExemple")->click();
+        Feuille& sheet = fx.app.get<Feuille>();
+        QVERIFY(sheet.isVisible());
+        QVERIFY(w.isHidden());
+        QVERIFY(!fx.app.menu().isEnabled());
+        QVERIFY(sheet.windowTitle().endsWith(QStringLiteral("  14")));
+        QCOMPARE(fx.app.state.CurrentCode, 14);
+        QVERIFY(!sheet.surface().items().isEmpty());
+        QString shown;
+        for (int i = 0; i < 3; ++i)
+            if (!sheet.findChild<QWidget*>(QStringLiteral("Exercice%1").arg(i))->isHidden())
+                shown += QString::number(i);
+        QCOMPARE(shown, offered);
+        for (const QString& name : kExerciseButtons)
+            if (auto* b = w.findChild<QAbstractButton*>(name)) QVERIFY(b->isHidden());
+        sheet.findChild<QAbstractButton*>("Annuler")->click();
+        QVERIFY(fx.app.menu().isEnabled());
+    }
+
+    // The sheet's exercise button: the page back with the exercise asked on it; whatever the
+    // answer, the sheet's buttons are gone, and the main window comes back with the page.
+    void exerciseFromTheSheet_data() {
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("answered") << "0";
+        QTest::newRow("cancelled") << "";
+    }
+    void exerciseFromTheSheet() {
+        QFETCH(QString, entry);
+        Fixture fx;
+        fx.open("QueParite");
+        fx.button("BPExemple")->click();
+        Feuille& sheet = fx.app.get<Feuille>();
+        QList<Asked> seen;
+        onNextModal(answer(entry, &seen));
+        sheet.findChild<QAbstractButton*>("Exercice0")->click();
+        QVERIFY(sheet.isHidden());
+        QTRY_COMPARE(seen.size(), 1);
+        QVERIFY(seen[0].caption.endsWith(QStringLiteral("n°1")));
+        QTRY_COMPARE(fx.message().isVisible(), !entry.isEmpty());
+        QCOMPARE(fx.app.menu().isEnabled(), entry.isEmpty());
+        QVERIFY(sheet.findChild<QWidget*>("Exercice0")->isHidden());
+        QVERIFY(fx.button("BPExemple")->isHidden() || entry.isEmpty());
+        if (!entry.isEmpty())
+            QCOMPARE(fx.button(kSeriesButton)->text(), QStringLiteral("Exercice n°2"));
+    }
+
+    // A link closes its page and runs the main window's item it names.
+    void linkRunsItsMenuItem() {
+        Fixture fx;
+        const pages::Page page = *pageindex::load("QueProtocole").page;
+        QCOMPARE(page.links.size(), 1);
+        QSignalSpy ran(fx.app.menu().item(page.links[0].second), &QAction::triggered);
+        fx.open("QueProtocole");
+        fx.button(page.links[0].first)->click();
+        QCOMPARE(ran.count(), 1);
+        QVERIFY(fx.message().isHidden() || fx.message().windowTitle() != page.caption);
+    }
+
+    // Enter presses the focused button, not Annuler.
+    void enterPressesTheFocusedButton() {
+        Fixture fx;
+        FMessage& w = static_cast<FMessage&>(fx.open("QueVitesse"));
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QList<Asked> seen;
+        onNextModal(answer("960", &seen));
+        fx.button("BPExercice(1)")->setFocus();
+        QTest::keyClick(fx.button("BPExercice(1)"), Qt::Key_Return);
+        QCOMPARE(seen.size(), 1);
+        QVERIFY(w.isVisible());
+    }
+};
+
+QTEST_MAIN(TstPages)
+#include "tst_pages.moc"
