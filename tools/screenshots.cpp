@@ -5,6 +5,7 @@
 //   screenshots --lab-exchange OUTPUT_DIR     the whole screen during the exchange on the lab's
 //                                             loopback plug (Com1), at 9600 and 110 bauds
 //   screenshots --guides OUTPUT_DIR           the test guides and their wiring windows, hookup on
+//   screenshots --pages OUTPUT_DIR            every reference page
 //   screenshots --board OUTPUT_DIR            the test board's three views on the sheet, and
 //                                             the PDF of each printed without a printer
 // Run it under xvfb-run (whole-screen grabs, window frames included when a window manager runs)
@@ -40,6 +41,8 @@
 #include "ui/hardware/feuille.h"
 #include "ui/hardware/ftest.h"
 #include "ui/hardware/velmoconsole.h"
+#include "ui/reference/pageindex.h"
+#include "ui/reference/pagewindow.h"
 #include "ui/shell/fdebut.h"
 #include "ui/shell/fmenu.h"
 #include "ui/shell/formkit.h"
@@ -428,15 +431,48 @@ void boardShots(Forms& forms, const QString& work, const QString& out) {
     image.save(QDir(out).filePath("board-components.png"));
 }
 
+// Every reference page, as the menu (or a link) opens it.
+void pageShots(Forms& forms, const QString& out) {
+    forms.showMenu();
+    for (const QString& name : pageindex::names()) {
+        if (!pageindex::open(forms, name)) continue;
+        const pages::ParseResult r = pageindex::load(name);
+        PageWindow* page = pageindex::window(forms, r.page->window);
+        save(page, out, QStringLiteral("page-") + name);
+        page->Annuler_Click();
+    }
+}
+
+// The scenes that take an option: the whole program's windows otherwise.
+struct Scene {
+    const char* option;
+    std::function<void(Forms&, const QString& work, const QString& out)> take;
+};
+const Scene kScenes[] = {
+    {"--first-emission",
+     [](Forms& f, const QString&, const QString& o) { firstEmissionShots(f, o); }},
+    {"--lab-exchange",
+     [](Forms& f, const QString&, const QString& o) {
+         f.showMenu();
+         labExchangeShots(f, o);
+     }},
+    {"--guides",
+     [](Forms& f, const QString&, const QString& o) {
+         guideShots(f, o);
+         selfTestOnTheLab(f, o);
+     }},
+    {"--board", [](Forms& f, const QString& w, const QString& o) { boardShots(f, w, o); }},
+    {"--pages", [](Forms& f, const QString&, const QString& o) { pageShots(f, o); }},
+};
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setFont(formkit::formFont());
     QApplication::setQuitOnLastWindowClosed(false);
-    const bool firstEmission = argc > 1 && QByteArray(argv[1]) == "--first-emission";
-    const bool labExchange = argc > 1 && QByteArray(argv[1]) == "--lab-exchange";
-    const bool guides = argc > 1 && QByteArray(argv[1]) == "--guides";
-    const bool board = argc > 1 && QByteArray(argv[1]) == "--board";
-    const int outArg = firstEmission || labExchange || guides || board ? 2 : 1;
+    const Scene* scene = nullptr;
+    for (const Scene& s : kScenes)
+        if (argc > 1 && QByteArray(argv[1]) == s.option) scene = &s;
+    const int outArg = scene ? 2 : 1;
     const QString out = argc > outArg ? QString::fromLocal8Bit(argv[outArg]) : QDir::currentPath();
     QDir().mkpath(out);
 
@@ -446,26 +482,9 @@ int main(int argc, char* argv[]) {
     state.LinkConfig = linkconfig::defaults(accesscode::storedNoCode());
     Forms forms(state);
     forms.setProgramEnd([] {});
-    if (firstEmission) {
+    if (scene) {
         forms.loadAll();
-        firstEmissionShots(forms, out);
-        return 0;
-    }
-    if (labExchange) {
-        forms.loadAll();
-        forms.showMenu();
-        labExchangeShots(forms, out);
-        return 0;
-    }
-    if (guides) {
-        forms.loadAll();
-        guideShots(forms, out);
-        selfTestOnTheLab(forms, out);
-        return 0;
-    }
-    if (board) {
-        forms.loadAll();
-        boardShots(forms, work.path(), out);
+        scene->take(forms, work.path(), out);
         return 0;
     }
 

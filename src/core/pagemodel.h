@@ -24,7 +24,8 @@
 // is an empty line; "@y Y" moves the cursor down or up to y = Y; "@couleur R G B" sets the text
 // colour and "@couleur" alone gives the window's own back. Blank lines of the text are ignored.
 // "lien X: Y" makes the picture X a link: clicking it closes the page and runs the main window's
-// menu item Y, as if it had been chosen there (another page, most often).
+// menu item Y, as if it had been chosen there (another page, most often), or, when no menu item
+// has that name, opens the page Y.
 
 #include <QColor>
 #include <QList>

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "ui/hardware/feuille.h"
+#include "ui/reference/pageindex.h"
 #include "ui/shell/fmenu.h"
 #include "ui/shell/formkit.h"
 #include "ui/shell/forms.h"
@@ -151,7 +152,12 @@ void PageWindow::clicked(const QString& name) {
     for (const auto& [link, item] : links_) {
         if (link != name) continue;
         Annuler_Click();
-        forms_.get<FMenu>().runItem(item);
+        // A link leads to a menu item, or to a page that no menu item opens.
+        FMenu& menu = forms_.get<FMenu>();
+        if (menu.item(item))
+            menu.runItem(item);
+        else
+            pageindex::open(forms_, item);
         return;
     }
     onButton(name);
