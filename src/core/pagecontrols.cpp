@@ -15,6 +15,8 @@ bool readKind(const QString& word, ControlSpec::Kind* kind) {
         {QStringLiteral("lien"), ControlSpec::Kind::Link},
         {QStringLiteral("bouton"), ControlSpec::Kind::Button},
         {QStringLiteral("annuler"), ControlSpec::Kind::Cancel},
+        {QStringLiteral("cadre"), ControlSpec::Kind::Frame},
+        {QStringLiteral("ligne"), ControlSpec::Kind::Line},
     };
     for (const auto& k : kinds)
         if (k.first == word) {
@@ -51,7 +53,7 @@ QString readControl(const QString& line, ControlSpec* c) {
         return QStringLiteral("position invalide (gauche haut largeur hauteur)");
     c->content = f[3].trimmed();
     if (c->content.isEmpty()) return QStringLiteral("dessin ou légende manquant");
-    if (!c->isButton()) c->content.prepend(QStringLiteral(":/"));
+    if (c->showsDrawing()) c->content.prepend(QStringLiteral(":/"));
     c->tip = f[4].trimmed();
     const QString start = f[5].trimmed();
     if (start != QStringLiteral("montré") && start != QStringLiteral("caché"))

@@ -8,8 +8,10 @@
 //     bouton  | BPExemple | 3600 4560 1095 495          | Exemple           | Chronogramme | montré
 //     annuler | Annuler   | 7680 4560 1095 495          | Annuler           | Retour       | montré
 //
-// "image" is a picture, "lien" a picture that acts as a button, "bouton" a push button and
-// "annuler" the window's default and cancel button (one per window). Positions are in twips in
+// "image" is a picture, "lien" a picture that acts as a button, "bouton" a push button,
+// "annuler" the window's default and cancel button (one per window), "cadre" a frame with its
+// caption and "ligne" a straight line across its rectangle (its caption field is "-"); a frame
+// or a line goes over what comes before it in the table. Positions are in twips in
 // the client area; a drawing is a file of the resources (":/" is added). The tooltip may be
 // empty (a decorative picture); "départ" says whether the control is shown when the window is
 // loaded and each time a page starts from a bare window. Comments and blank lines are ignored.
@@ -22,7 +24,7 @@
 namespace pages {
 
 struct ControlSpec {
-    enum class Kind { Picture, Link, Button, Cancel };
+    enum class Kind { Picture, Link, Button, Cancel, Frame, Line };
     Kind kind = Kind::Picture;
     QString name;
     QRect geometry;   // twips
@@ -32,6 +34,7 @@ struct ControlSpec {
     int fileLine = 0;
 
     bool isButton() const { return kind == Kind::Button || kind == Kind::Cancel; }
+    bool showsDrawing() const { return kind == Kind::Picture || kind == Kind::Link; }
 };
 
 struct ControlTable {

@@ -1,6 +1,8 @@
 #include "ui/reference/pagewindow.h"
 
 #include <QFile>
+#include <QFrame>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QPushButton>
 
@@ -69,6 +71,13 @@ QWidget* PageWindow::addControl(const pages::ControlSpec& s) {
             return addPicture(this, s.name, s.content, g.x(), g.y(), g.width(), g.height(), {});
         return addTippedPicture(this, s.name, s.content, g.x(), g.y(), g.width(), g.height(),
                                 s.tip);
+    }
+    if (s.kind == Kind::Frame)
+        return addGroup(this, s.name, s.content, g.x(), g.y(), g.width(), g.height(), s.tip);
+    if (s.kind == Kind::Line) {
+        QFrame* line = addFrame(this, s.name, g.x(), g.y(), g.width(), g.height());
+        line->setFrameShape(g.width() >= g.height() ? QFrame::HLine : QFrame::VLine);
+        return line;
     }
     QAbstractButton* b = nullptr;
     if (s.kind == Kind::Link) {
