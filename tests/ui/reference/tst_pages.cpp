@@ -7,7 +7,9 @@
 #include <QAction>
 #include <QFile>
 #include <QLineEdit>
+#include <QMap>
 #include <QPushButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -405,6 +407,76 @@ private slots:
     }
 
     // A link closes its page and runs the main window's item it names.
+    // A link closes its page and opens the one it leads to, as if that page were opened alone:
+    // the pinout page from the main signals has no link of its own.
+    void linksBetweenPages_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("to");
+        QTest::newRow("signals to pinout") << "Signaux"
+                                           << "ImageVoir"
+                                           << "Brochage";
+        QTest::newRow("RS-422A to table") << "RS422"
+                                          << "ImageVoirTableau"
+                                          << "TableauComparatif";
+        QTest::newRow("RS-485 to table") << "RS485"
+                                         << "ImageVoirTableau"
+                                         << "TableauComparatif";
+        QTest::newRow("DTE and DCE to links") << "DTEDCE"
+                                              << "DTEDCE"
+                                              << "DTEDCELiaisons";
+    }
+    void linksBetweenPages() {
+        QFETCH(QString, from);
+        QFETCH(QString, link);
+        QFETCH(QString, to);
+        Fixture alone;
+        const QStringList expected = shownControls(alone.open(to));
+        Fixture fx;
+        PageWindow& start = fx.open(from);
+        auto* button = start.findChild<QAbstractButton*>(link);
+        QVERIFY(button && !button->isHidden());
+        button->click();
+        PageWindow* target = pageindex::window(*fx.app.forms, pageindex::load(to).page->window);
+        QVERIFY(target->isVisible());
+        QCOMPARE(target->windowTitle(), pageindex::load(to).page->caption);
+        QCOMPARE(shownControls(*target), expected);
+        QCOMPARE(pages::outside(target->surface(), target->textArea()), QStringList());
+        QVERIFY(!fx.app.menu().isEnabled());
+        target->Annuler_Click();
+        QVERIFY(fx.app.menu().isEnabled());
+    }
+
+    // In the tables, every cell not at the start of its line starts on a print-zone boundary,
+    // and the cells of a column line up from row to row.
+    void tablesOnZones_data() {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<int>("columns");  // besides the one a line starts with
+        QTest::newRow("pinout") << "Brochage" << 3;
+        QTest::newRow("DTE and DCE") << "DTEDCE" << 5;
+        QTest::newRow("comparison") << "TableauComparatif" << 3;
+    }
+    void tablesOnZones() {
+        QFETCH(QString, page);
+        QFETCH(int, columns);
+        Fixture fx;
+        const DrawSurface& s = fx.open(page).surface();
+        QMap<double, QList<double>> rows;  // y: the x of each cell
+        for (const DrawItem& i : s.items())
+            if (i.kind == DrawItem::Kind::Text && !i.text.isEmpty()) rows[i.p1.y()] << i.p1.x();
+        QSet<int> columnStarts;
+        for (const QList<double>& xs : rows) {
+            if (xs.size() < 2) continue;
+            for (double x : xs) {
+                if (x < s.zoneWidth()) continue;  // where its line starts
+                const double zones = x / s.zoneWidth();
+                QVERIFY2(qAbs(zones - qRound(zones)) < 1e-6, qPrintable(QString::number(zones)));
+                columnStarts << qRound(zones);
+            }
+        }
+        QCOMPARE(int(columnStarts.size()), columns);
+    }
+
     void linkRunsItsMenuItem() {
         Fixture fx;
         const pages::Page page = *pageindex::load("QueProtocole").page;
