@@ -21,7 +21,6 @@ constexpr int kFrameHeightTw = 2790;
 
 // The probes' ends and the sockets (Voie 1, Voie 2, ground) the cables run to.
 constexpr int kProbeLeftTw = 5400;
-constexpr int kProbeRearTw = kProbeLeftTw + kProbeWidthTw;
 constexpr int kTxDRowTw = 5280;
 constexpr int kRtsRowTw = 5730;
 constexpr int kGndRowTw = 6855;
@@ -72,18 +71,25 @@ void FAutoTest::addWirings() {
 
 void FAutoTest::addHookup() {
     // The probes on the test points of the DB25 plug: TxD, ground, RTS.
-    addProbe("ImageOsc0", ":/probe-signal.svg", {kProbeLeftTw, kTxDRowTw - kProbeHeightTw / 2},
-             "Transmission");
-    addProbe("ImageOsc1", ":/probe-ground.svg", {kProbeLeftTw, kGndRowTw - kProbeHeightTw / 2},
-             "Masse");
-    addProbe("ImageOsc2", ":/probe-signal.svg", {kProbeLeftTw, kRtsRowTw - kProbeHeightTw / 2},
-             "Handshaking");
-    addCable("LineVoie0", {kProbeRearTw, kTxDRowTw}, {kVoie1Tw, kTxDRowTw}, wirecolour::kTxD);
-    addCable("LineVoie1", {kVoie1Tw, kTxDRowTw}, {kVoie1Tw, kSocketBottomTw}, wirecolour::kTxD);
-    addCable("LineVoie2", {kProbeRearTw, kRtsRowTw}, {kVoie2Tw, kRtsRowTw}, wirecolour::kRts);
-    addCable("LineVoie3", {kVoie2Tw, kRtsRowTw}, {kVoie2Tw, kSocketBottomTw}, wirecolour::kRts);
-    addCable("LineMasse0", {kProbeRearTw, kGndRowTw}, {kGroundTw, kGndRowTw}, wirecolour::kGnd);
-    addCable("LineMasse1", {kGroundTw, kGndRowTw}, {kGroundTw, kSocketBottomTw}, wirecolour::kGnd);
+    WiringWindow::addHookup(kProbeLeftTw, kSocketBottomTw,
+                            {{"ImageOsc0",
+                              "Transmission",
+                              {"LineVoie0", "LineVoie1"},
+                              kTxDRowTw,
+                              kVoie1Tw,
+                              wirecolour::kTxD},
+                             {"ImageOsc1",
+                              "Masse",
+                              {"LineMasse0", "LineMasse1"},
+                              kGndRowTw,
+                              kGroundTw,
+                              wirecolour::kGnd},
+                             {"ImageOsc2",
+                              "Handshaking",
+                              {"LineVoie2", "LineVoie3"},
+                              kRtsRowTw,
+                              kVoie2Tw,
+                              wirecolour::kRts}});
 }
 
 void FAutoTest::Test_Click() {

@@ -32,7 +32,6 @@ constexpr WireGroup kGroups[] = {
 
 // The probes' ends and the sockets (Voie 1, Voie 2, ground) the cables run to.
 constexpr int kProbeLeftTw = 7020;
-constexpr int kProbeRearTw = kProbeLeftTw + kProbeWidthTw;
 constexpr int kTxDRowTw = 4050;
 constexpr int kRxDRowTw = 4320;
 constexpr int kGndRowTw = 4590;
@@ -71,18 +70,21 @@ void FBrCable::addCableDrawing() {
 
 void FBrCable::addHookup() {
     // The probes on the test points of the DB25 end: TxD, ground, RxD.
-    addProbe("ImageOsc0", ":/probe-signal.svg", {kProbeLeftTw, kTxDRowTw - kProbeHeightTw / 2},
-             "Emission DB25");
-    addProbe("ImageOsc1", ":/probe-ground.svg", {kProbeLeftTw, kGndRowTw - kProbeHeightTw / 2},
-             "Masse");
-    addProbe("ImageOsc2", ":/probe-signal.svg", {kProbeLeftTw, kRxDRowTw - kProbeHeightTw / 2},
-             "Réception DB25");
-    addCable("LineOsc0", {kProbeRearTw, kTxDRowTw}, {kVoie1Tw, kTxDRowTw}, wirecolour::kTxD);
-    addCable("LineOsc1", {kVoie1Tw, kTxDRowTw}, {kVoie1Tw, kSocketBottomTw}, wirecolour::kTxD);
-    addCable("LineOsc2", {kProbeRearTw, kRxDRowTw}, {kVoie2Tw, kRxDRowTw}, wirecolour::kRxD);
-    addCable("LineOsc3", {kVoie2Tw, kRxDRowTw}, {kVoie2Tw, kSocketBottomTw}, wirecolour::kRxD);
-    addCable("LineOsc4", {kProbeRearTw, kGndRowTw}, {kGroundTw, kGndRowTw}, wirecolour::kGnd);
-    addCable("LineOsc5", {kGroundTw, kGndRowTw}, {kGroundTw, kSocketBottomTw}, wirecolour::kGnd);
+    WiringWindow::addHookup(
+        kProbeLeftTw, kSocketBottomTw,
+        {{"ImageOsc0",
+          "Emission DB25",
+          {"LineOsc0", "LineOsc1"},
+          kTxDRowTw,
+          kVoie1Tw,
+          wirecolour::kTxD},
+         {"ImageOsc1", "Masse", {"LineOsc4", "LineOsc5"}, kGndRowTw, kGroundTw, wirecolour::kGnd},
+         {"ImageOsc2",
+          "Réception DB25",
+          {"LineOsc2", "LineOsc3"},
+          kRxDRowTw,
+          kVoie2Tw,
+          wirecolour::kRxD}});
 }
 
 void FBrCable::Annuler_Click() {

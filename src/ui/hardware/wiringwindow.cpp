@@ -64,6 +64,19 @@ void WiringWindow::addCable(const QString& objectName, QPoint fromTw, QPoint toT
     hookup_ << new LineShape(this, objectName, fromTw, toTw, colour);
 }
 
+void WiringWindow::addHookup(int probesLeftTw, int socketsBottomTw, const ProbeRun (&runs)[3]) {
+    const int rearTw = probesLeftTw + kProbeWidthTw;
+    for (int i = 0; i < 3; ++i) {
+        const ProbeRun& r = runs[i];
+        // The middle probe is the ground clip.
+        const QString drawing =
+            i == 1 ? QStringLiteral(":/probe-ground.svg") : QStringLiteral(":/probe-signal.svg");
+        addProbe(r.probe, drawing, {probesLeftTw, r.rowTw - kProbeHeightTw / 2}, r.tip);
+        addCable(r.cables[0], {rearTw, r.rowTw}, {r.socketTw, r.rowTw}, r.colour);
+        addCable(r.cables[1], {r.socketTw, r.rowTw}, {r.socketTw, socketsBottomTw}, r.colour);
+    }
+}
+
 void WiringWindow::finish() {
     // The cables over the oscilloscope's sockets, the probes over the cables.
     for (QWidget* w : hookup_) w->raise();

@@ -4,6 +4,7 @@
 // the hookup's state, and Annuler, which leaves the window with the hookup off. Esc and the
 // window manager's close act as Annuler.
 
+#include <QColor>
 #include <QList>
 #include <QPoint>
 
@@ -13,7 +14,6 @@ class Forms;
 class QPushButton;
 class ShapeBox;
 class SvgPicture;
-class QColor;
 class QKeyEvent;
 
 class WiringWindow : public SurfaceWidget {
@@ -45,6 +45,18 @@ protected:
                   const QString& tip);
     void keyPressEvent(QKeyEvent* event) override;
     void addCable(const QString& objectName, QPoint fromTw, QPoint toTw, const QColor& colour);
+    // The whole hookup: three probes on the plug's test points (a signal, ground, another
+    // signal), in a column at `probesLeftTw`, each with its cable run square to its socket on
+    // the oscilloscope (Voie 1, Voie 2, ground), whose bottoms are at `socketsBottomTw`.
+    struct ProbeRun {
+        const char* probe;      // the probe's name
+        const char* tip;        // and its tooltip
+        const char* cables[2];  // the cable's two segments: along the row, then up to the socket
+        int rowTw;              // the test point's row
+        int socketTw;           // the socket's x
+        QColor colour;
+    };
+    void addHookup(int probesLeftTw, int socketsBottomTw, const ProbeRun (&runs)[3]);
     // The last step of a constructor: the hookup off, Esc and close as Annuler, centred.
     void finish();
 
