@@ -88,8 +88,8 @@ std::span<const GuideSpec> guideSpecs() {
 }
 
 const GuideSpec& guideSpec(Guide guide) {
-    for (const GuideSpec& spec : kGuides) {
-        if (spec.guide == guide) return spec;
+    for (const GuideSpec& entry : kGuides) {
+        if (entry.guide == guide) return entry;
     }
     return kGuides[0];
 }

@@ -56,10 +56,10 @@ void PageWindow::buildControls(const QString& name) {
         return;
     }
     table_ = *r.table;
-    for (const pages::ControlSpec& spec : table_.controls) {
-        QWidget* w = addControl(spec);
-        controls_.insert(spec.name, w);
-        w->setVisible(spec.shownAtStart);
+    for (const pages::ControlSpec& entry : table_.controls) {
+        QWidget* w = addControl(entry);
+        controls_.insert(entry.name, w);
+        w->setVisible(entry.shownAtStart);
     }
 }
 
@@ -125,9 +125,9 @@ bool PageWindow::isShown(const QString& name) const {
 }
 
 void PageWindow::resetControls() {
-    for (const pages::ControlSpec& spec : table_.controls) {
-        setShown(spec.name, spec.shownAtStart);
-        if (spec.isButton()) button(spec.name)->setText(spec.content);
+    for (const pages::ControlSpec& entry : table_.controls) {
+        setShown(entry.name, entry.shownAtStart);
+        if (entry.isButton()) button(entry.name)->setText(entry.content);
     }
 }
 

@@ -65,7 +65,7 @@ protected:
 
 private:
     void buildControls(const QString& name);
-    QWidget* addControl(const pages::ControlSpec& spec);
+    QWidget* addControl(const pages::ControlSpec& entry);
     // Every control as the window was loaded: what each page starts from.
     void resetControls();
     void applyPage(const pages::Page& page);
