@@ -62,20 +62,20 @@ void FEssai2PC::buildControls() {
 }
 
 void FEssai2PC::openGuide(Guide guide) {
-    const GuideSpec& spec = guideSpec(guide);
-    if (spec.guideKind) state_.GuideKind = *spec.guideKind;
+    const GuideSpec& entry = guideSpec(guide);
+    if (entry.guideKind) state_.GuideKind = *entry.guideKind;
     surface().Cls();
-    Image2->setVisible(spec.secondComputer);
-    FrameCable->setVisible(spec.cableFrame);
+    Image2->setVisible(entry.secondComputer);
+    FrameCable->setVisible(entry.cableFrame);
     FrameCable->setEnabled(true);
-    BPCarte->setVisible(spec.boardButton);
-    BrochageCable->setVisible(spec.wiringButton);
+    BPCarte->setVisible(entry.boardButton);
+    BrochageCable->setVisible(entry.wiringButton);
     Annuler->show();
     // A note left from an earlier visit goes with its text.
     ImageCablePro->hide();
-    Image1->setToolTip(spec.computerTip);
-    setWindowTitle(spec.caption);
-    printText(spec.text);
+    Image1->setToolTip(entry.computerTip);
+    setWindowTitle(entry.caption);
+    printText(entry.text);
     forms_.showOverMenu(*this);
     Annuler->setFocus(Qt::OtherFocusReason);
 }
