@@ -5,7 +5,8 @@
 //   screenshots --lab-exchange OUTPUT_DIR     the whole screen during the exchange on the lab's
 //                                             loopback plug (Com1), at 9600 and 110 bauds
 //   screenshots --guides OUTPUT_DIR           the test guides and their wiring windows, hookup on
-//   screenshots --pages OUTPUT_DIR            every reference page
+//   screenshots --pages OUTPUT_DIR            every reference page, and the animated pages at
+//                                             a few moments of their animation
 //   screenshots --board OUTPUT_DIR            the test board's three views on the sheet, and
 //                                             the PDF of each printed without a printer
 // Run it under xvfb-run (whole-screen grabs, window frames included when a window manager runs)
@@ -41,6 +42,7 @@
 #include "ui/hardware/feuille.h"
 #include "ui/hardware/ftest.h"
 #include "ui/hardware/velmoconsole.h"
+#include "ui/reference/finfo.h"
 #include "ui/reference/pageindex.h"
 #include "ui/reference/pagewindow.h"
 #include "ui/shell/fdebut.h"
@@ -443,6 +445,30 @@ void pageShots(Forms& forms, const QString& out) {
     }
 }
 
+// The simplex and duplex arrows after some of the timers' ticks, and the handshake examples
+// with RTS at 0, an Xon on its way, then arrived.
+void animationShots(Forms& forms, const QString& out) {
+    FInfo& plexPage = forms.get<FInfo>();
+    pageindex::open(forms, QStringLiteral("SimplexDuplex"));
+    int ticks = 0;
+    for (int shot : {1, 13, 14, 25}) {
+        for (; ticks < shot; ++ticks) {
+            const char* timer = ticks % 2 == 0 ? "TimerPlex1" : "TimerPlex2";
+            QMetaObject::invokeMethod(plexPage.findChild<QTimer*>(timer), "timeout");
+        }
+        save(&plexPage, out, QStringLiteral("page-SimplexDuplex-%1").arg(shot));
+    }
+    plexPage.Annuler_Click();
+    FInfo1& handshake = forms.get<FInfo1>();
+    pageindex::open(forms, QStringLiteral("Handshaking"));
+    handshake.BPRTS_Click();
+    handshake.BPXonXoff_Click();
+    save(&handshake, out, QStringLiteral("page-Handshaking-xon"));
+    QMetaObject::invokeMethod(handshake.findChild<QTimer*>("TimerX"), "timeout");
+    save(&handshake, out, QStringLiteral("page-Handshaking-allowed"));
+    handshake.Annuler_Click();
+}
+
 // The scenes that take an option: the whole program's windows otherwise.
 struct Scene {
     const char* option;
@@ -462,7 +488,11 @@ const Scene kScenes[] = {
          selfTestOnTheLab(f, o);
      }},
     {"--board", [](Forms& f, const QString& w, const QString& o) { boardShots(f, w, o); }},
-    {"--pages", [](Forms& f, const QString&, const QString& o) { pageShots(f, o); }},
+    {"--pages",
+     [](Forms& f, const QString&, const QString& o) {
+         pageShots(f, o);
+         animationShots(f, o);
+     }},
 };
 
 int main(int argc, char* argv[]) {

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QTimer>
 
 #include "ui/hardware/feuille.h"
 #include "ui/reference/pageindex.h"
@@ -105,9 +106,14 @@ std::optional<pages::ControlSpec> PageWindow::controlSpec(const QString& name) c
 }
 
 QRectF PageWindow::textArea() const {
+    // The bottom row: the buttons level with Annuler; an example's own buttons stand higher.
+    int rowTop = kClientHeightTw;
+    for (const pages::ControlSpec& c : table_.controls)
+        if (c.kind == pages::ControlSpec::Kind::Cancel) rowTop = c.geometry.top();
     int bottom = kClientHeightTw;
     for (const pages::ControlSpec& c : table_.controls)
-        if (c.isButton()) bottom = std::min(bottom, c.geometry.top());
+        if (c.isButton() && c.geometry.bottom() >= rowTop)
+            bottom = std::min(bottom, c.geometry.top());
     return QRectF(0, 0, kClientWidthTw, bottom);
 }
 
@@ -124,11 +130,45 @@ bool PageWindow::isShown(const QString& name) const {
     return w && !w->isHidden();
 }
 
+void PageWindow::setTip(const QString& name, const QString& tip) {
+    QWidget* w = control(name);
+    if (!w || w->toolTip() == tip) return;
+    w->setToolTip(tip);
+    if (qobject_cast<QPushButton*>(w)) w->setAccessibleDescription(tip);
+}
+
 void PageWindow::resetControls() {
     for (const pages::ControlSpec& entry : table_.controls) {
         setShown(entry.name, entry.shownAtStart);
+        setTip(entry.name, entry.tip);
+        control(entry.name)->setEnabled(true);
         if (entry.isButton()) button(entry.name)->setText(entry.content);
     }
+}
+
+QTimer* PageWindow::addPageTimer(const QString& name, int intervalMs) {
+    auto* timer = new QTimer(this);
+    timer->setObjectName(name);
+    timer->setInterval(intervalMs);
+    timers_ << timer;
+    return timer;
+}
+
+void PageWindow::hideEvent(QHideEvent* event) {
+    // A spontaneous hide is the window manager's (the window minimised): the page stays open.
+    paused_.clear();
+    for (QTimer* timer : timers_) {
+        if (timer->isActive() && event->spontaneous()) paused_ << timer;
+        timer->stop();
+    }
+    SurfaceWidget::hideEvent(event);
+}
+
+void PageWindow::showEvent(QShowEvent* event) {
+    if (event->spontaneous())
+        for (QTimer* timer : paused_) timer->start();
+    paused_.clear();
+    SurfaceWidget::showEvent(event);
 }
 
 void PageWindow::applyPage(const pages::Page& page) {

@@ -5,8 +5,9 @@
 // page's controls shown, hidden and captioned, the caption, the text, the focus, then the window
 // over the main window. Annuler (its default and cancel button, Esc, the window manager's close)
 // closes the page and gives the main window back. The windows differ only by their table and by
-// the few buttons that have work of their own (the exercises, the example sheet), which their
-// subclasses handle.
+// the few buttons that have work of their own (the exercises, the example sheet, the animated
+// examples), which their subclasses handle. A page's timers never run while its window is
+// hidden, whichever way it was left.
 
 #include <QFont>
 #include <QHash>
@@ -20,6 +21,7 @@
 class Forms;
 class QAbstractButton;
 class QPushButton;
+class QTimer;
 
 class PageWindow : public SurfaceWidget {
     Q_OBJECT
@@ -41,7 +43,7 @@ public:
     // Whether the window has a control of that name, and which kind it is.
     bool hasControl(const QString& name) const;
     std::optional<pages::ControlSpec> controlSpec(const QString& name) const;
-    // Where text may go: the client area above the row of buttons, in twips.
+    // Where text may go: the client area above the bottom row of buttons (Annuler's), in twips.
     QRectF textArea() const;
 
 protected:
@@ -59,9 +61,18 @@ protected:
     QAbstractButton* button(const QString& name) const;
     void setShown(const QString& name, bool shown);
     bool isShown(const QString& name) const;
+    // A control's tooltip, which names a picture and describes a button to assistive
+    // technologies.
+    void setTip(const QString& name, const QString& tip);
+    // A timer of the window's pages, named for tests, stopped at load. It is stopped whenever
+    // the window is hidden; one stopped while the window was only minimised starts again when
+    // the window comes back.
+    QTimer* addPageTimer(const QString& name, int intervalMs);
     Forms& forms() { return forms_; }
 
     void keyPressEvent(QKeyEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildControls(const QString& name);
@@ -76,4 +87,6 @@ private:
     QHash<QString, QWidget*> controls_;
     QPushButton* cancel_ = nullptr;
     QList<QPair<QString, QString>> links_;  // of the page shown
+    QList<QTimer*> timers_;
+    QList<QTimer*> paused_;  // while the window is minimised
 };
