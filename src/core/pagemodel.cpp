@@ -12,6 +12,7 @@ const QString kBodyStart = QStringLiteral("texte:");
 const QString kEmptyLine = QStringLiteral("¶");
 const QLatin1Char kComment('#');
 const QLatin1Char kZone('|');
+const QLatin1Char kEscape('\\');
 
 struct Reader {
     Page page;
@@ -88,6 +89,25 @@ bool readBody(Reader& r, const QString& line, int number) {
     return true;
 }
 
+// The cells of a text line: "|" ends a cell, "\|" is a bar and "\\" a backslash in it; any
+// other backslash is itself.
+QStringList cells(const QString& text) {
+    QStringList out{QString()};
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        const QChar next = i + 1 < text.size() ? text[i + 1] : QChar();
+        if (c == kEscape && (next == kZone || next == kEscape)) {
+            out.last() += next;
+            ++i;
+        } else if (c == kZone) {
+            out << QString();
+        } else {
+            out.last() += c;
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 bool parseLine(const QString& line, int fileLine, PageLine* out, QString* error) {
@@ -150,7 +170,7 @@ void drawLines(const QList<PageLine>& lines, DrawSurface& surface) {
         switch (line.kind) {
             case PageLine::Kind::Text:
                 surface.CurrentX = line.x;
-                surface.PrintZones(line.text.split(kZone));
+                surface.PrintZones(cells(line.text));
                 break;
             case PageLine::Kind::Empty:
                 surface.Print();

@@ -20,7 +20,8 @@
 //     800> Voir aussi ...
 //
 // In the text, "X> words" prints the words from x = X (twips) and goes to the next line, every
-// blank kept as written; a "|" in the words moves to the next print zone, as a tab does. "¶"
+// blank kept as written; a "|" in the words moves to the next print zone, as a tab does, while
+// "\|" prints a bar and "\\" a backslash (any other backslash prints as it is). "¶"
 // is an empty line; "@y Y" moves the cursor down or up to y = Y; "@couleur R G B" sets the text
 // colour and "@couleur" alone gives the window's own back. Blank lines of the text are ignored.
 // "lien X: Y" makes the picture X a link: clicking it closes the page and runs the main window's

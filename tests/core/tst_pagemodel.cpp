@@ -123,6 +123,25 @@ private slots:
         }
     }
 
+    // A bar or a backslash that is a cell's text, as the code table needs them.
+    void escapes_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("bar") << R"(0> a|\||b)" << QStringList{"a", "|", "b"};
+        QTest::newRow("backslash before a zone") << R"(0> \\|l)" << QStringList{"\\", "l"};
+        QTest::newRow("lone backslash") << R"(0> a\b|\)" << QStringList{"a\\b", "\\"};
+        QTest::newRow("bar at the end") << R"(0> x|\|)" << QStringList{"x", "|"};
+    }
+    void escapes() {
+        QFETCH(QString, line);
+        QFETCH(QStringList, texts);
+        Sheet s;
+        pages::draw(parsed(kHeader + line), s.surface);
+        QStringList printed;
+        for (const DrawItem& i : s.texts()) printed << i.text;
+        QCOMPARE(printed, texts);
+    }
+
     void colours() {
         Sheet s;
         s.surface.ForeColor = QColor(0, 0, 128);
