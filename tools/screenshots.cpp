@@ -41,6 +41,7 @@
 #include "ui/hardware/feuille.h"
 #include "ui/hardware/ftest.h"
 #include "ui/hardware/velmoconsole.h"
+#include "ui/reference/finfo.h"
 #include "ui/reference/pageindex.h"
 #include "ui/reference/pagewindow.h"
 #include "ui/shell/fdebut.h"
@@ -441,6 +442,11 @@ void pageShots(Forms& forms, const QString& out) {
         save(page, out, QStringLiteral("page-") + name);
         page->Annuler_Click();
     }
+    // The one page drawn rather than read from a file.
+    FInfo& charset = forms.get<FInfo>();
+    charset.Jeu_Click();
+    save(&charset, out, QStringLiteral("page-Jeu"));
+    charset.Annuler_Click();
 }
 
 // The scenes that take an option: the whole program's windows otherwise.

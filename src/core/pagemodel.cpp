@@ -13,6 +13,9 @@ const QString kEmptyLine = QStringLiteral("¶");
 const QLatin1Char kComment('#');
 const QLatin1Char kZone('|');
 const QLatin1Char kEscape('\\');
+// The sizes a page may print in, in pixels: still legible, and not larger than a caption.
+constexpr int kSmallestFont = 7;
+constexpr int kLargestFont = 16;
 
 struct Reader {
     Page page;
@@ -119,6 +122,13 @@ bool parseLine(const QString& line, int fileLine, PageLine* out, QString* error)
         out->kind = PageLine::Kind::MoveY;
         *error = QStringLiteral("y invalide");
         return readNumber(line.mid(3), &out->y);
+    } else if (line.startsWith(QLatin1String("@police "))) {
+        out->kind = PageLine::Kind::FontSize;
+        *error = QStringLiteral("police : une taille de %1 à %2 pixels attendue")
+                     .arg(kSmallestFont)
+                     .arg(kLargestFont);
+        return readNumber(line.mid(8), &out->pixels) && out->pixels >= kSmallestFont &&
+               out->pixels <= kLargestFont;
     } else if (line.startsWith(QLatin1String("@couleur"))) {
         return readColour(line.mid(8), out, error);
     } else {
@@ -166,6 +176,7 @@ void draw(const Page& page, DrawSurface& surface) {
 
 void drawLines(const QList<PageLine>& lines, DrawSurface& surface) {
     const QColor own = surface.ForeColor;
+    const QFont font = surface.Font;
     for (const PageLine& line : lines) {
         switch (line.kind) {
             case PageLine::Kind::Text:
@@ -184,16 +195,24 @@ void drawLines(const QList<PageLine>& lines, DrawSurface& surface) {
             case PageLine::Kind::DefaultColour:
                 surface.ForeColor = own;
                 break;
+            case PageLine::Kind::FontSize:
+                surface.Font.setPixelSize(line.pixels);
+                break;
         }
     }
+    surface.Font = font;
 }
 
 QStringList outside(const DrawSurface& surface, const QRectF& area) {
     QStringList out;
     for (const DrawItem& item : surface.items()) {
         if (item.kind != DrawItem::Kind::Text || item.text.isEmpty()) continue;
+        // By its corners: a text of no width (a soft hyphen) is an empty rectangle, which no
+        // area "contains".
         const QRectF box(item.p1, item.extent);
-        if (!area.contains(box)) out << item.text;
+        const bool inside = box.left() >= area.left() && box.top() >= area.top() &&
+                            box.right() <= area.right() && box.bottom() <= area.bottom();
+        if (!inside) out << item.text;
     }
     return out;
 }

@@ -12,6 +12,8 @@ public:
 
     // The page closed, and the example sheet in its place.
     void BPExemple_Click();
+    // The page of the 8-bit character set, drawn from the code page (charsetwindow.cpp).
+    void Jeu_Click();
 
 protected:
     void onButton(const QString& name) override;
