@@ -8,9 +8,17 @@ namespace charsetpage {
 
 namespace {
 
+const QChar kSoftHyphen(0x00AD);
 const QString kNotShownMark = QStringLiteral("?");
 const QString kLegend =
     QStringLiteral(": ces caractères ne sont pas affichables ou ne sont pas gérés par Windows.");
+
+// What is printed for a code shown as a character: the character, except the soft hyphen, which
+// text drawing leaves invisible where it does not break a line; the hyphen it stands for is shown.
+QString shownAs(int code) {
+    const QChar ch = cp1252::toChar(code);
+    return ch == kSoftHyphen ? QStringLiteral("-") : QString(ch);
+}
 
 // One code on its own line of its column: the number in black, then its mark in colour.
 void drawCode(DrawSurface& surface, int code) {
@@ -19,7 +27,7 @@ void drawCode(DrawSurface& surface, int code) {
     surface.Print(QString::number(code) + QLatin1Char(' '), DrawSurface::PrintEnd::SameLine);
     if (frame::isDisplayable(code)) {
         surface.ForeColor = kShownColour;
-        surface.Print(QString(cp1252::toChar(code)));
+        surface.Print(shownAs(code));
     } else {
         surface.ForeColor = kNotShownColour;
         surface.Print(kNotShownMark);

@@ -1,8 +1,8 @@
 #pragma once
 // The page of the whole 8-bit character set: sixteen columns of sixteen codes, each code in
 // decimal followed by its Windows-1252 character in blue, or by a red "?" when it is not shown
-// as a character, and a legend for the red mark under the columns. Drawn from the codes
-// themselves on a surface that measures in twips.
+// as a character (the soft hyphen as a hyphen, so that it is seen), and a legend for the red mark
+// under the columns. Drawn from the codes themselves on a surface that measures in twips.
 
 #include <QColor>
 #include <QString>

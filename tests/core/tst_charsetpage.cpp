@@ -73,6 +73,15 @@ private slots:
         QCOMPARE(mark.color, shown ? kBlue : kRed);
     }
 
+    // The soft hyphen is seen, as a hyphen; the no-break space stays a blank.
+    void softHyphen() {
+        Page page;
+        const DrawItem& mark = page.texts[page.numberOf(173) + 1];
+        QCOMPARE(mark.text, QStringLiteral("-"));
+        QVERIFY(mark.extent.width() > 0);
+        QCOMPARE(page.texts[page.numberOf(160) + 1].text, QString(QChar(0xA0)));
+    }
+
     // The two typographic single quotes, between red marks.
     void quotes() {
         Page page;
