@@ -443,6 +443,11 @@ void pageShots(Forms& forms, const QString& out) {
         save(page, out, QStringLiteral("page-") + name);
         page->Annuler_Click();
     }
+    // The one page drawn rather than read from a file.
+    FInfo& charset = forms.get<FInfo>();
+    charset.Jeu_Click();
+    save(&charset, out, QStringLiteral("page-Jeu"));
+    charset.Annuler_Click();
 }
 
 // The simplex and duplex arrows after some of the timers' ticks, and the handshake examples

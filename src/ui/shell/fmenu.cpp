@@ -13,6 +13,7 @@
 #include "serial/mscomm.h"
 #include "ui/hardware/fessai2pc.h"
 #include "ui/hardware/velmoconsole.h"
+#include "ui/reference/finfo.h"
 #include "ui/reference/pageindex.h"
 #include "ui/shell/fdebut.h"
 #include "ui/shell/formkit.h"
@@ -158,6 +159,10 @@ void FMenu::chooseProtocol(serial::Handshaking handshake) {
 
 void FMenu::EssaiPort() {
     forms_.EssaiPort();
+}
+
+void FMenu::Jeu_Click() {
+    forms_.get<FInfo>().Jeu_Click();
 }
 
 void FMenu::Velmo_Click() {

@@ -36,6 +36,8 @@ public:
     void runItem(const QString& name);
     // The reference page of that name on its page window.
     void openPage(const QString& name);
+    // The character set page, which is drawn rather than read from a page file.
+    void Jeu_Click();
 
     // Rewrites the status line from LinkConfig.
     void ShowLinkStatus();

@@ -80,7 +80,7 @@ std::span<const MenuEntry> menuEntries() {
         {MenuKind::Item, "Codes", "CodeBinaire", "Code Binaire", nullptr},
         {MenuKind::Item, "Codes", "CodeHexa", "Code Hexadécimal", nullptr},
         {MenuKind::Item, "Codes", "Octal", "Code Octal", nullptr},
-        {MenuKind::Item, "Codes", "Jeu", "Jeu de caractères (0 à 255)", nullptr},
+        {MenuKind::Item, "Codes", "Jeu", "Jeu de caractères (0 à 255)", &FMenu::Jeu_Click},
         {MenuKind::Item, "Informations", "SimplexDuplex", "Simplex  et  Duplex", nullptr},
         {MenuKind::Item, "Informations", "Handshaking", "Procédure de handshaking", nullptr},
         {MenuKind::Submenu, "Informations", "ProtocolesIndustriels", "Protocoles industriels",
