@@ -6,6 +6,8 @@
 //                                             loopback plug (Com1), at 9600 and 110 bauds
 //   screenshots --guides OUTPUT_DIR           the test guides and their wiring windows, hookup on
 //   screenshots --pages OUTPUT_DIR            every reference page
+//   screenshots --about OUTPUT_DIR            the three about pages over the main window, each
+//                                             as a window and as the whole screen
 //   screenshots --board OUTPUT_DIR            the test board's three views on the sheet, and
 //                                             the PDF of each printed without a printer
 // Run it under xvfb-run (whole-screen grabs, window frames included when a window manager runs)
@@ -443,6 +445,26 @@ void pageShots(Forms& forms, const QString& out) {
     }
 }
 
+// The about pages as the menu opens them.
+void aboutShots(Forms& forms, const QString& out) {
+    FMenu& menu = forms.get<FMenu>();
+    menu.ShowLinkStatus();
+    forms.showMenu();
+    const QList<std::pair<const char*, const char*>> items{
+        {"Auteur", "about-auteur"}, {"Dorvanix", "about-korvalin"}, {"Dorvan", "about-dorvanix"}};
+    for (const auto& [item, name] : items) {
+        menu.runItem(item);
+        QWidget* page = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w != &menu && w->isVisible()) page = w;
+        save(page, out, name);
+        QGuiApplication::primaryScreen()->grabWindow(0).save(
+            QDir(out).filePath(QString(name) + "-screen.png"));
+        page->findChild<QPushButton*>("OK")->click();
+        settle();
+    }
+}
+
 // The scenes that take an option: the whole program's windows otherwise.
 struct Scene {
     const char* option;
@@ -463,6 +485,7 @@ const Scene kScenes[] = {
      }},
     {"--board", [](Forms& f, const QString& w, const QString& o) { boardShots(f, w, o); }},
     {"--pages", [](Forms& f, const QString&, const QString& o) { pageShots(f, o); }},
+    {"--about", [](Forms& f, const QString&, const QString& o) { aboutShots(f, o); }},
 };
 
 int main(int argc, char* argv[]) {
