@@ -450,6 +450,7 @@ void aboutShots(Forms& forms, const QString& out) {
     FMenu& menu = forms.get<FMenu>();
     menu.ShowLinkStatus();
     forms.showMenu();
+    settle(1000);  // the main window mapped and drawn before the first whole-screen grab
     const QList<std::pair<const char*, const char*>> items{
         {"Auteur", "about-auteur"}, {"Dorvanix", "about-korvalin"}, {"Dorvan", "about-dorvanix"}};
     for (const auto& [item, name] : items) {
