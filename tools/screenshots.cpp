@@ -7,6 +7,8 @@
 //   screenshots --guides OUTPUT_DIR           the test guides and their wiring windows, hookup on
 //   screenshots --pages OUTPUT_DIR            every reference page, and the animated pages at
 //                                             a few moments of their animation
+//   screenshots --about OUTPUT_DIR            the three about pages over the main window, each
+//                                             as a window and as the whole screen
 //   screenshots --board OUTPUT_DIR            the test board's three views on the sheet, and
 //                                             the PDF of each printed without a printer
 // Run it under xvfb-run (whole-screen grabs, window frames included when a window manager runs)
@@ -474,6 +476,27 @@ void animationShots(Forms& forms, const QString& out) {
     handshake.Annuler_Click();
 }
 
+// The about pages as the menu opens them.
+void aboutShots(Forms& forms, const QString& out) {
+    FMenu& menu = forms.get<FMenu>();
+    menu.ShowLinkStatus();
+    forms.showMenu();
+    settle(1000);  // the main window mapped and drawn before the first whole-screen grab
+    const QList<std::pair<const char*, const char*>> items{
+        {"Auteur", "about-auteur"}, {"Dorvanix", "about-korvalin"}, {"Dorvan", "about-dorvanix"}};
+    for (const auto& [item, name] : items) {
+        menu.runItem(item);
+        QWidget* page = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w != &menu && w->isVisible()) page = w;
+        save(page, out, name);
+        QGuiApplication::primaryScreen()->grabWindow(0).save(
+            QDir(out).filePath(QString(name) + "-screen.png"));
+        page->findChild<QPushButton*>("OK")->click();
+        settle();
+    }
+}
+
 // The scenes that take an option: the whole program's windows otherwise.
 struct Scene {
     const char* option;
@@ -498,6 +521,7 @@ const Scene kScenes[] = {
          pageShots(f, o);
          animationShots(f, o);
      }},
+    {"--about", [](Forms& f, const QString&, const QString& o) { aboutShots(f, o); }},
 };
 
 int main(int argc, char* argv[]) {

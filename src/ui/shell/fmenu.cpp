@@ -11,6 +11,7 @@
 #include "core/appstate.h"
 #include "core/configfile.h"
 #include "serial/mscomm.h"
+#include "ui/about/aboutwindow.h"
 #include "ui/hardware/fessai2pc.h"
 #include "ui/hardware/velmoconsole.h"
 #include "ui/reference/finfo.h"
@@ -189,6 +190,18 @@ void FMenu::CarteEssai_Click() {
 
 void FMenu::Propriete_Click() {
     forms_.get<FPropri>().present();
+}
+
+void FMenu::Auteur_Click() {
+    forms_.get<FDebut>().showCredits();
+}
+
+void FMenu::Dorvanix_Click() {
+    forms_.get<FKorvalin>().showPage();
+}
+
+void FMenu::Dorvan_Click() {
+    forms_.get<FDorvanix>().showPage();
 }
 
 void FMenu::Quitte_Click() {

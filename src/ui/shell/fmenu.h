@@ -94,6 +94,10 @@ public:
     void CarteEssai_Click();
 
     void Propriete_Click();
+    // "A propos...": the credits, the instrument, the publisher.
+    void Auteur_Click();
+    void Dorvanix_Click();
+    void Dorvan_Click();
     void Passe_Click();
     void Quitte_Click();
 

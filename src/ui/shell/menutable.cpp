@@ -99,9 +99,9 @@ std::span<const MenuEntry> menuEntries() {
         {MenuKind::Item, "Essai", "CarteEssai", "Carte d'essai", &FMenu::CarteEssai_Click},
         {MenuKind::Item, "Essai", "Velmo", "Velmo-XQ", &FMenu::Velmo_Click},
         {MenuKind::Menu, "", "Apropos", "A propos...     ", nullptr},
-        {MenuKind::Item, "Apropos", "Auteur", "Auteur", nullptr},
-        {MenuKind::Item, "Apropos", "Dorvanix", "Korvalin", nullptr},
-        {MenuKind::Item, "Apropos", "Dorvan", "Dorvanix", nullptr},
+        {MenuKind::Item, "Apropos", "Auteur", "Auteur", &FMenu::Auteur_Click},
+        {MenuKind::Item, "Apropos", "Dorvanix", "Korvalin", &FMenu::Dorvanix_Click},
+        {MenuKind::Item, "Apropos", "Dorvan", "Dorvanix", &FMenu::Dorvan_Click},
         {MenuKind::Item, "Apropos", "Passe", "Mot de passe", &FMenu::Passe_Click},
         {MenuKind::Item, "", "Quitte", "Sortie du programme", &FMenu::Quitte_Click},
     };
