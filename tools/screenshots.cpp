@@ -9,11 +9,14 @@
 //                                             a few moments of their animation
 //   screenshots --about OUTPUT_DIR            the three about pages over the main window, each
 //                                             as a window and as the whole screen
+//   screenshots --menu-walk OUTPUT_DIR        every item of the menu on the lab's line: the
+//                                             whole screen for each window that comes up
 //   screenshots --board OUTPUT_DIR            the test board's three views on the sheet, and
 //                                             the PDF of each printed without a printer
 // Run it under xvfb-run (whole-screen grabs, window frames included when a window manager runs)
 // or with QT_QPA_PLATFORM=offscreen (each window's client area only).
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
@@ -21,6 +24,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -36,6 +40,7 @@
 #include "core/codepage.h"
 #include "serial/mscomm.h"
 #include "support/labline.h"
+#include "support/menuwalk.h"
 #include "support/virtualcable.h"
 #include "ui/hardware/bitframe.h"
 #include "ui/hardware/fautotest.h"
@@ -497,6 +502,36 @@ void aboutShots(Forms& forms, const QString& out) {
     }
 }
 
+// Every item of the main window's menu in turn, on the lab's line, as the menu walk's test goes:
+// the whole screen each time a window comes up, named after the item and the window.
+void menuWalkShots(Forms& forms, const QString& out) {
+    testsupport::LabLine lab;
+    if (!lab.isReady() || !lab.writePortMap()) return;
+    forms.state().workDir = lab.folder();
+    forms.serial().setPortMapDirectory(lab.folder());
+    FMenu& menu = forms.get<FMenu>();
+    menu.ShowLinkStatus();
+    forms.showMenu();
+    settle(500);
+    int n = 0;
+    QString itemName;
+    testsupport::WindowCloser closer(&menu);
+    closer.onFirstSight = [&](QWidget* w) {
+        settle(400);
+        const QString name = QStringLiteral("walk-%1-%2-%3")
+                                 .arg(++n, 2, 10, QLatin1Char('0'))
+                                 .arg(itemName, w->objectName());
+        QGuiApplication::primaryScreen()->grabWindow(0).save(QDir(out).filePath(name + ".png"));
+    };
+    for (QAction* item : testsupport::menuItems(menu.menuBar())) {
+        itemName = item->objectName();
+        closer.seen.clear();
+        item->trigger();
+        settle(600);
+        while (closer.othersShown() || !menu.isEnabled()) settle(100);
+    }
+}
+
 // The scenes that take an option: the whole program's windows otherwise.
 struct Scene {
     const char* option;
@@ -522,6 +557,7 @@ const Scene kScenes[] = {
          animationShots(f, o);
      }},
     {"--about", [](Forms& f, const QString&, const QString& o) { aboutShots(f, o); }},
+    {"--menu-walk", [](Forms& f, const QString&, const QString& o) { menuWalkShots(f, o); }},
 };
 
 int main(int argc, char* argv[]) {
