@@ -33,6 +33,7 @@ namespace {
 
 // Far above what the line needs for its ends, far below one per connection of a flood.
 constexpr int kDescriptorBound = 64;
+constexpr qint64 kMemoryBound = 20 * 1024 * 1024;
 
 int descriptorsOf(qint64 pid) {
     return int(QDir(QStringLiteral("/proc/%1/fd").arg(pid))
@@ -76,6 +77,10 @@ private:
         if (kind_ == "short datagrams") return Message{Type(random_.bounded(256)), 0, {}};
         if (kind_ == "unknown types") return Message{Type(100 + random_.bounded(100)), 0, "x"};
         if (kind_ == "oversized writes") return Message{Type::Write, 0, QByteArray(65536, 'o')};
+        if (kind_ == "rings") return Message{Type::Ring, 0, "com4"};
+        if (kind_ == "cut attaches")
+            return Message{Type::Attach, 0,
+                           QByteArray("com2\n9600,N,8,1").left(random_.bounded(16))};
         QByteArray data(random_.bounded(2 * labline::wire::kMaxData), Qt::Uninitialized);
         for (char& c : data) c = char(random_.bounded(256));
         return Message{Type(random_.bounded(12)), qint64(random_.generate64()), data};
@@ -183,11 +188,14 @@ private slots:
         QTest::newRow("random messages on com1, some too long") << "random after attaching";
         QTest::newRow("writes of 64 KiB on com4") << "oversized writes";
         QTest::newRow("2000 connections held, opened without pause") << "flood";
+        QTest::newRow("rings, the answers never read") << "rings";
+        QTest::newRow("attaches cut short") << "cut attaches";
     }
     void otherPairsKeepWorking() {
         QFETCH(QString, kind);
         LabLine lab;
         QVERIFY2(lab.isReady(), qPrintable(lab.errorString()));
+        const qint64 memory = testsupport::residentBytes(lab.processId());
         Hostile hostile(lab, kind);
         {
             testsupport::DeliveryProbe probe;
@@ -205,6 +213,8 @@ private slots:
         QCOMPARE(carried(lab, 3000), sentBlock(3000));
         const int fds = descriptorsOf(lab.processId());
         QVERIFY2(fds > 0 && fds < kDescriptorBound, qPrintable(QString::number(fds)));
+        const qint64 growth = testsupport::residentBytes(lab.processId()) - memory;
+        QVERIFY2(growth < kMemoryBound, qPrintable(QString::number(growth)));
     }
 
     // The newest connections are served; the oldest of those never attached are let go.
