@@ -32,6 +32,14 @@ namespace {
 // Far above what the line needs for its ends, far below one per connection of a flood.
 constexpr int kDescriptorBound = 64;
 constexpr qint64 kMemoryBound = 20 * 1024 * 1024;
+#if defined(__SANITIZE_ADDRESS__)
+// Sanitized, the line runs several times slower and keeps freed memory in quarantine.
+constexpr int kSlowdown = 4;
+constexpr bool kMemoryMeasured = false;
+#else
+constexpr int kSlowdown = 1;
+constexpr bool kMemoryMeasured = true;
+#endif
 
 int descriptorsOf(qint64 pid) {
     return int(QDir(QStringLiteral("/proc/%1/fd").arg(pid))
@@ -185,16 +193,16 @@ private slots:
             QVERIFY(waitFor([&] { return probe.allArrived(); }));
             const qint64 character = 10 * labline::kNanosPerSecond / 9600;
             QVERIFY(probe.count() > 50);
-            QVERIFY2(probe.percentile(50) < 20 * character,
+            QVERIFY2(probe.percentile(50) < kSlowdown * 20 * character,
                      qPrintable(QString::number(probe.percentile(50))));
-            QVERIFY2(probe.percentile(100) < 250'000'000,
+            QVERIFY2(probe.percentile(100) < kSlowdown * 250'000'000,
                      qPrintable(QString::number(probe.percentile(100))));
         }
         QVERIFY(carriedIntact(lab, 3000));
         const int fds = descriptorsOf(lab.processId());
         QVERIFY2(fds > 0 && fds < kDescriptorBound, qPrintable(QString::number(fds)));
         const qint64 growth = testsupport::residentBytes(lab.processId()) - memory;
-        QVERIFY2(growth < kMemoryBound, qPrintable(QString::number(growth)));
+        if (kMemoryMeasured) QVERIFY2(growth < kMemoryBound, qPrintable(QString::number(growth)));
     }
 
     // The newest connections are served; the oldest of those never attached are let go.
