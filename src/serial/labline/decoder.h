@@ -43,6 +43,7 @@ public:
 
 private:
     Level sampled();
+    void scheduleSample();
     std::optional<Decoded> finishFrame(Level stop);
 
     Format format_;
@@ -51,6 +52,7 @@ private:
     Nanos quietUntil_ = 0;
     Nanos start_ = 0;
     int cell_ = 0;  // next cell to sample: 0 start, then data, parity, first stop
+    Nanos sampleAt_ = 0;
     int data_ = 0;
     bool parityError_ = false;
     bool allSpace_ = true;
