@@ -46,11 +46,6 @@ void Decoder::lineChanged(Nanos at, Level level) {
     }
 }
 
-std::optional<Nanos> Decoder::nextSample() const {
-    if (!reading_) return std::nullopt;
-    return sampleAt_;
-}
-
 // The line asks for the next sample far more often than it takes one.
 void Decoder::scheduleSample() {
     const qint64 halfTicks = cell_ * kHalfTicksPerBit + kSampleOffset;

@@ -35,7 +35,9 @@ public:
     Level level() const { return level_; }
 
     // When the next sample is due, if a frame is being read.
-    std::optional<Nanos> nextSample() const;
+    std::optional<Nanos> nextSample() const {
+        return reading_ ? std::optional<Nanos>(sampleAt_) : std::nullopt;
+    }
     // Samples the wire at nextSample(); gives the frame once its first stop bit is read.
     std::optional<Decoded> takeSample();
     // When the frame being read will be handed over, if it turns out to be one.
