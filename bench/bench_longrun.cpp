@@ -4,9 +4,11 @@
 // few seconds the rows shown are read back as a screen reader reads them and found in order in
 // the stream sent, each reading overlapping the one before), the rate received, the resident
 // memory at the start, once the table has reached its bound and at the end, and the processor
-// time of the program and of the line's daemon.
+// time of the program (the far end's sending included: it runs in this process too) and of the
+// line's daemon.
 //
 //     build/bench/bench_longrun [--seconds N]
+#include <malloc.h>
 #include <unistd.h>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -83,6 +85,13 @@ double daemonSeconds(qint64 pid) {
     const QList<QByteArray> f = text.mid(text.lastIndexOf(')') + 2).split(' ');
     if (f.size() < 13) return -1;
     return double(f.at(11).toLongLong() + f.at(12).toLongLong()) / double(sysconf(_SC_CLK_TCK));
+}
+
+// The resident memory once the memory freed so far has gone back to the system: the readings
+// themselves build texts of megabytes and free them, which the allocator may keep a while.
+long long liveResident() {
+    malloc_trim(0);
+    return residentBytes();
 }
 
 struct Reading {
@@ -168,12 +177,14 @@ struct Figures {
     long long rssMax = 0;
     long long rssEnd = 0;
     double readingSeconds = 0;  // processor time spent reading the rows back
+    double cpuHalf = -1;        // the program's processor time at half the run
+    qint64 halfMs = 0;
     // The rows in order at the first and the last reading of the run, and when.
     qint64 firstSeen = -1, firstMs = 0, lastRunSeen = -1, lastRunMs = 0;
 };
 
 void check(Rig& rig, const Stream& stream, Figures& f, bool atEnd = false) {
-    const long long rss = residentBytes();
+    const long long rss = liveResident();
     f.rssMax = qMax(f.rssMax, rss);
     const double cpu0 = processorSeconds();
     const Reading r = place(rig.shownCodes(), stream);
@@ -212,7 +223,7 @@ int main(int argc, char** argv) {
 
     Stream stream;
     Figures f;
-    f.rssStart = residentBytes();
+    f.rssStart = liveResident();
     const double cpu0 = processorSeconds();
     const double daemon0 = daemonSeconds(rig.lab->processId());
     QElapsedTimer wall;
@@ -231,11 +242,15 @@ int main(int argc, char** argv) {
             f.firstMs = wall.elapsed();
         }
         f.lastRunSeen = f.lastSeen;
+        if (f.cpuHalf < 0 && wall.elapsed() >= seconds * 500) {
+            f.cpuHalf = processorSeconds();
+            f.halfMs = wall.elapsed();
+        }
         f.lastRunMs = wall.elapsed();
         std::printf("  %4lld s: %lld sent, %lld shown in order, %.1f MiB resident\n",
                     static_cast<long long>(wall.elapsed() / 1000),
                     static_cast<long long>(stream.size()), static_cast<long long>(f.lastSeen + 1),
-                    double(residentBytes()) / kMiB);
+                    double(liveResident()) / kMiB);
         std::fflush(stdout);
     });
     reading.start(kSnapshotEveryMs);
@@ -252,7 +267,12 @@ int main(int argc, char** argv) {
         },
         30000);
     check(rig, stream, f, true);
-    const double cpu = processorSeconds() - cpu0;
+    const double cpuNow = processorSeconds();
+    const double cpu = cpuNow - cpu0;
+    if (f.cpuHalf >= 0 && wall.elapsed() > f.halfMs) {
+        std::printf("processor in the second half of the run: %.1f %% of a core\n",
+                    100.0 * (cpuNow - f.cpuHalf) * 1000.0 / double(wall.elapsed() - f.halfMs));
+    }
     const double daemon = daemonSeconds(rig.lab->processId()) - daemon0;
     const double wallSeconds = double(wall.elapsed()) / 1000.0;
 

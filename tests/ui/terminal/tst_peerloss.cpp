@@ -49,25 +49,6 @@ enum class Seen { PortLost, NoReply, CarriesOn };
 constexpr double kIdleShare = 0.5;
 constexpr int kIdleMeasureMs = 1000;
 
-// Answers every modal message as the user would (Enter), keeping its text.
-class MessageReader : public QObject {
-public:
-    MessageReader() {
-        connect(&tick_, &QTimer::timeout, this, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal || !modal->isVisible() || modal->objectName() != "FMsg") return;
-            auto* box = modal->findChild<QTextEdit*>("Texte");
-            texts << (box ? box->toPlainText() : modal->windowTitle());
-            QTest::keyClick(modal->focusWidget() ? modal->focusWidget() : modal, Qt::Key_Return);
-        });
-        tick_.start(10);
-    }
-    QStringList texts;
-
-private:
-    QTimer tick_;
-};
-
 // The interface unit's emulator on the far end.
 struct Unit {
     QProcess process;
@@ -101,7 +82,7 @@ struct Rig : AppFixture {
     Ports ports;
     std::unique_ptr<PeerPort> peer;
     Unit unit;
-    MessageReader messages;
+    MessageLog messages;
 
     explicit Rig(Ports p) : AppFixture(p), ports(p) { menu().show(); }
     int farPort() const { return ports == Ports::Lab ? 3 : 1; }
@@ -260,17 +241,17 @@ private slots:
         const QString lost = eventtexts::errorMessage(serial::comEventPortLost);
         switch (seen) {
             case Seen::PortLost:
-                QCOMPARE(rig.messages.texts, QStringList{lost});
+                QCOMPARE(rig.messages.texts(), QStringList{lost});
                 QVERIFY(rig.menu().isEnabled());
                 break;
             case Seen::NoReply:
-                QCOMPARE(rig.messages.texts.size(), 1);
-                QVERIFY(rig.messages.texts.first() != lost);
-                QVERIFY(rig.messages.texts.first().contains(rig.state.LinkConfig.PortName));
+                QCOMPARE(rig.messages.texts().size(), 1);
+                QVERIFY(rig.messages.texts().first() != lost);
+                QVERIFY(rig.messages.texts().first().contains(rig.state.LinkConfig.PortName));
                 QVERIFY(rig.menu().isEnabled());
                 break;
             case Seen::CarriesOn:
-                QCOMPARE(rig.messages.texts, QStringList{});
+                QCOMPARE(rig.messages.texts(), QStringList{});
                 QVERIFY(rig.terminal().isVisible());
                 QVERIFY(!rig.menu().isEnabled());
                 break;
@@ -280,7 +261,7 @@ private slots:
         const double share = coreShareWhileIdle(kIdleMeasureMs);
         QVERIFY2(share < kIdleShare, qPrintable(QString::number(share)));
         if (seen == Seen::CarriesOn) {
-            QCOMPARE(rig.messages.texts, QStringList{});
+            QCOMPARE(rig.messages.texts(), QStringList{});
             rig.terminal().Annuler->click();
             QVERIFY(rig.menu().isEnabled());
         }
