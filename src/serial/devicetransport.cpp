@@ -292,7 +292,11 @@ void DeviceTransport::onError(QSerialPort::SerialPortError error) {
         error != QSerialPort::WriteError)
         return;
     if (!open_ || lost_) return;
-    if (error == QSerialPort::ResourceError && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+    // The error number QSerialPort leaves is not always the read's own: a read that found the
+    // end of a device that has hung up returns nothing and sets none, and a stale EAGAIN would
+    // then hide the loss. The descriptor itself tells.
+    if (error == QSerialPort::ResourceError && (errno == EAGAIN || errno == EWOULDBLOCK) &&
+        !platform::hungUp(fd())) {
         // An empty read of a line that has nothing yet, which QSerialPort takes for a lost
         // device and stops reading: it reads again (setting the buffer size restarts it).
         port_->clearError();

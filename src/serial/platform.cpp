@@ -4,6 +4,7 @@
 
 #ifdef Q_OS_UNIX
 #include <errno.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -163,6 +164,11 @@ void setBreak(int fd, bool on) {
     ::ioctl(fd, on ? TIOCSBRK : TIOCCBRK);  // a pseudo-terminal has no break: no effect
 }
 
+bool hungUp(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) == 1 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
 #else
 
 bool supported() {
@@ -194,6 +200,9 @@ bool holdsFormat(int, int, char, bool) {
     return true;
 }
 void setBreak(int, bool) {}
+bool hungUp(int) {
+    return false;
+}
 
 #endif
 

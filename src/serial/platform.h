@@ -47,5 +47,8 @@ bool setLineDiscipline(int fd, serial::Handshaking handshaking, bool pseudoTermi
 bool holdsFormat(int fd, int dataBits, char parity, bool twoStopBits);
 // Holds the transmit line at space, or releases it.
 void setBreak(int fd, bool on);
+// True when the device has hung up (unplugged, its far side gone), as the descriptor says now,
+// without waiting; false where that cannot be told.
+bool hungUp(int fd);
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 // The serial control over real pseudo-terminals made by socat: null-modem cables and loopback
 // plugs mapped to Com1..Com4 through the test's own ports.232.
+#include <fcntl.h>
 #include <unistd.h>
 #include <QtTest>
 #include <functional>
@@ -8,6 +9,7 @@
 #include "core/codepage.h"
 #include "core/linkconfig.h"
 #include "serial/mscomm.h"
+#include "serial/platform.h"
 #include "support/virtualcable.h"
 #include "support/wait.h"
 
@@ -719,6 +721,30 @@ private slots:
         bench.a.setOutput("nobody");  // ignored, the port is closed
         // The device is gone: opening again says so; the device is no longer held.
         QCOMPARE(bench.a.setPortOpen(true), MSComm::comPortInvalid);
+    }
+
+    // A device that has hung up says so on its descriptor, whatever the last read left behind;
+    // one whose far side only closed has not hung up (a cable whose far computer stopped).
+    void hangUpOnTheDescriptor_data() {
+        QTest::addColumn<bool>("unplugged");
+        QTest::newRow("far side closed") << false;
+        QTest::newRow("cable unplugged") << true;
+    }
+    void hangUpOnTheDescriptor() {
+        QFETCH(bool, unplugged);
+        VirtualCable cable;
+        QVERIFY2(cable.isReady(), qPrintable(cable.errorString()));
+        const int near = ::open(qPrintable(cable.endB()), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        const int far = ::open(qPrintable(cable.endA()), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        QVERIFY(near >= 0 && far >= 0);
+        char byte = 0;
+        QCOMPARE(::read(near, &byte, 1), ssize_t(-1));  // nothing yet: EAGAIN left behind
+        QVERIFY(!platform::hungUp(near));
+        ::close(far);
+        if (unplugged) cable.unplug();
+        const bool hung = waitFor([&] { return platform::hungUp(near); }, 1000);
+        ::close(near);
+        QCOMPARE(hung, unplugged);
     }
 };
 

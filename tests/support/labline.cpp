@@ -20,20 +20,25 @@ LabLine::LabLine(const Options& options, int timeoutMs) {
         error_ = QStringLiteral("no temporary folder: ") + dir_.errorString();
         return;
     }
-    QStringList args{QStringLiteral("--folder"), dir_.filePath(QStringLiteral("line"))};
-    if (!options.capture.isEmpty()) args << QStringLiteral("--capture") << options.capture;
-    if (options.noise > 0) args << QStringLiteral("--noise") << QString::number(options.noise);
+    args_ = QStringList{QStringLiteral("--folder"), dir_.filePath(QStringLiteral("line"))};
+    if (!options.capture.isEmpty()) args_ << QStringLiteral("--capture") << options.capture;
+    if (options.noise > 0) args_ << QStringLiteral("--noise") << QString::number(options.noise);
     for (auto it = options.ptys.begin(); it != options.ptys.end(); ++it)
-        args << QStringLiteral("--pty") << it.key() + '=' + dir_.filePath(it.value());
+        args_ << QStringLiteral("--pty") << it.key() + '=' + dir_.filePath(it.value());
     daemon_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
 #ifdef Q_OS_LINUX
     // A test that crashes or is killed by its time-out takes its line with it.
     daemon_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
 #endif
-    daemon_.start(QStringLiteral(SERLINQ_LAB_LINE), args);
+    start(timeoutMs);
+}
+
+bool LabLine::start(int timeoutMs) {
+    ready_ = false;
+    daemon_.start(QStringLiteral(SERLINQ_LAB_LINE), args_);
     if (!daemon_.waitForStarted(timeoutMs)) {
         error_ = QStringLiteral("the lab line did not start: ") + daemon_.errorString();
-        return;
+        return false;
     }
     QByteArray said;
     waitFor(
@@ -44,6 +49,13 @@ LabLine::LabLine(const Options& options, int timeoutMs) {
         timeoutMs);
     ready_ = said.contains("ready") && daemon_.state() == QProcess::Running;
     if (!ready_) error_ = QStringLiteral("the lab line did not get ready");
+    return ready_;
+}
+
+bool LabLine::restart(int timeoutMs) {
+    if (!dir_.isValid() || args_.isEmpty()) return false;
+    stop();
+    return start(timeoutMs);
 }
 
 LabLine::~LabLine() {

@@ -55,8 +55,14 @@ public:
     // Stops the daemon as a signal would (it closes every connection), or kills it outright.
     void stop();
     void kill();
+    // Starts the line again in the same folder, after stop() or kill(): the ends come back at
+    // the same paths, as a lab started again does.
+    bool restart(int timeoutMs = 5000);
 
 private:
+    bool start(int timeoutMs);
+
+    QStringList args_;
     QTemporaryDir dir_;
     QProcess daemon_;
     bool ready_ = false;

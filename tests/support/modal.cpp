@@ -74,6 +74,23 @@ std::function<void(QWidget*)> pressEnter(QString* seenText) {
     };
 }
 
+MessageLog::MessageLog() {
+    connect(&tick_, &QTimer::timeout, this, [this] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible() || modal->objectName() != QLatin1String("FMsg")) return;
+        auto* box = modal->findChild<QTextEdit*>(QStringLiteral("Texte"));
+        entries << Entry{modal, box ? box->toPlainText() : QString()};
+        QTest::keyClick(target(modal), Qt::Key_Return);
+    });
+    tick_.start(10);
+}
+
+QStringList MessageLog::texts() const {
+    QStringList out;
+    for (const Entry& e : entries) out << e.text;
+    return out;
+}
+
 void typeText(QWidget* widget, const QString& text) {
     for (QChar ch : text) {
         if (ch.unicode() < 128) {

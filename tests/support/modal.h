@@ -2,7 +2,9 @@
 // Answering the program's modal dialogs from a test: the action runs as soon as a modal window
 // is on screen (the dialog's own event loop runs the check), once.
 
+#include <QObject>
 #include <QString>
+#include <QTimer>
 #include <functional>
 
 class QWidget;
@@ -27,5 +29,23 @@ void typeText(QWidget* widget, const QString& text);
 
 // How many modal windows the pending answers still wait for.
 int pendingModalAnswers();
+
+// Answers every message dialog (the window named "FMsg") as the user would, with Enter, as long
+// as it lives, keeping the dialog and its text: for tests in which messages are what is looked
+// at, however many come and from whichever program.
+class MessageLog : public QObject {
+public:
+    MessageLog();
+    struct Entry {
+        QWidget* dialog;
+        QString text;
+    };
+    QList<Entry> entries;
+    // The texts, in order.
+    QStringList texts() const;
+
+private:
+    QTimer tick_;
+};
 
 }  // namespace testsupport

@@ -28,20 +28,25 @@ VirtualCable::VirtualCable(Kind kind, int timeoutMs) : kind_(kind) {
         error_ = QStringLiteral("no temporary folder: ") + dir_.errorString();
         return;
     }
-    QStringList args{ptyAddress(endA())};
-    args << (kind == NullModem ? ptyAddress(endB()) : QStringLiteral("PIPE"));
     socat_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
 #ifdef Q_OS_LINUX
     // A test that crashes or is killed by its time-out takes its cable with it.
     socat_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
 #endif
+    start(timeoutMs);
+}
+
+bool VirtualCable::start(int timeoutMs) {
+    ready_ = false;
+    QStringList args{ptyAddress(endA())};
+    args << (kind_ == NullModem ? ptyAddress(endB()) : QStringLiteral("PIPE"));
     socat_.start(QStringLiteral("socat"), args);
     if (!socat_.waitForStarted(timeoutMs)) {
         error_ = QStringLiteral("socat did not start: ") + socat_.errorString();
-        return;
+        return false;
     }
 
-    const QStringList ends = kind == NullModem ? QStringList{endA(), endB()} : QStringList{endA()};
+    const QStringList ends = kind_ == NullModem ? QStringList{endA(), endB()} : QStringList{endA()};
     auto allThere = [&] {
         for (const QString& end : ends) {
             if (!QFileInfo::exists(end)) return false;
@@ -63,6 +68,13 @@ VirtualCable::VirtualCable(Kind kind, int timeoutMs) : kind_(kind) {
                      ? QStringLiteral("socat did not start: ") + socat_.errorString()
                      : QStringLiteral("socat made no pseudo-terminal in time");
     }
+    return ready_;
+}
+
+bool VirtualCable::plugIn(int timeoutMs) {
+    if (!dir_.isValid()) return false;
+    unplug();
+    return start(timeoutMs);
 }
 
 VirtualCable::~VirtualCable() {

@@ -49,8 +49,12 @@ public:
 
     // Pulls the plug: stops socat at once, as an unplugged adapter or a closed peer would.
     void unplug();
+    // Plugs the cable in again after unplug(): new pseudo-terminals behind the same links.
+    bool plugIn(int timeoutMs = 5000);
 
 private:
+    bool start(int timeoutMs);
+
     Kind kind_;
     QTemporaryDir dir_;
     QProcess socat_;

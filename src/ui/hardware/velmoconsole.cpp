@@ -4,6 +4,7 @@
 #include <QEventLoop>
 
 #include "core/appstate.h"
+#include "core/eventtexts.h"
 #include "ui/hardware/ftest.h"
 #include "ui/shell/fmenu.h"
 #include "ui/shell/forms.h"
@@ -82,6 +83,7 @@ MSComm::Error VelmoConsole::openPort() {
     MSComm2.setCommPort(state_.LinkConfig.PortNumber);
     MSComm2.setSettings(state_.PortSettings);
     MSComm2.setHandshaking(serial::Handshaking::None);
+    portLost_ = false;
     openError_ = MSComm2.setPortOpen(true);
     return openError_;
 }
@@ -154,7 +156,7 @@ void VelmoConsole::waitForReply() {
 }
 
 bool VelmoConsole::settled() const {
-    return ReplyReceived || ReplyTimedOut || QuitRequested;
+    return ReplyReceived || ReplyTimedOut || QuitRequested || portLost_;
 }
 
 void VelmoConsole::wake() {
@@ -162,6 +164,14 @@ void VelmoConsole::wake() {
 }
 
 void VelmoConsole::onComm() {
+    if (MSComm2.CommEvent() == serial::comEventPortLost) {
+        portLost_ = true;
+        awaiting_ = false;
+        quietGap_.stop();
+        state_.CommError = 1;
+        wake();
+        return;
+    }
     if (MSComm2.CommEvent() != serial::comEvReceive) return;
     MSComm2.setInputLen(0);
     const QByteArray bytes = MSComm2.InputBytes();
@@ -207,6 +217,9 @@ void VelmoConsole::ErreurComm() {
         text = port + kSeparator + kPortMissing;
     } else if (openError_ == MSComm::comPortAlreadyOpen) {
         text = port + kSeparator + kPortBusy;
+    } else if (portLost_) {
+        portLost_ = false;
+        text = eventtexts::errorMessage(serial::comEventPortLost);
     } else if (ReplyTimedOut) {
         ReplyTimedOut = false;
         text = kNoReply + QString(kSeparator) + port;

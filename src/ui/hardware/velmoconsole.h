@@ -90,6 +90,9 @@ private:
     QTimer quietGap_;
     QByteArray pending_;
     bool awaiting_ = false;  // an exchange waits for its reply
+    // The port went away (a cable or an adapter pulled out, the lab's line stopped): no reply
+    // can come, and the user is told that, not that the unit is silent.
+    bool portLost_ = false;
     MSComm::Error openError_ = MSComm::NoError;
     QEventLoop* waiting_ = nullptr;
     QPointer<FTest> window_;

@@ -1,0 +1,17 @@
+#pragma once
+// What a window shows, read as assistive technologies read it: the lines of a text window, or
+// the rows of a table with their cells joined by tabs. Tests and benchmarks that look at what
+// the user sees go through this, not through the window's inner model.
+
+#include <QStringList>
+
+class QWidget;
+
+namespace testsupport {
+
+QStringList shownLines(QWidget* window);
+
+// The first number of each line shown (lines that start with none are skipped).
+QList<int> leadingNumbers(const QStringList& lines);
+
+}  // namespace testsupport
