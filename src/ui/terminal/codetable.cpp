@@ -2,11 +2,13 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QScrollBar>
+#include <QtMath>
 
 #include <algorithm>
 #include <span>
@@ -135,12 +137,15 @@ void CodeTableView::setUpLook() {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Scrolled a row at a time, the top row whole, as the lines of a text window; the scroll
+    // bar's value is then the top row.
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     horizontalHeader()->hide();
     verticalHeader()->hide();
     // Rows of one height, a line of text each: the view never measures a row.
     verticalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().lineSpacing());
+    verticalHeader()->setDefaultSectionSize(qCeil(QFontMetricsF(font()).lineSpacing()));
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setStretchLastSection(true);
     placeColumns();
@@ -156,9 +161,10 @@ void CodeTableView::setUpActions() {
 }
 
 void CodeTableView::placeColumns() {
-    const double tab = fontMetrics().averageCharWidth() * kAverageCharsPerTab;
+    const double tab = QFontMetricsF(font()).averageCharWidth() * kAverageCharsPerTab;
+    // Each column ends where the next tab stop starts, counted from the row's start.
     for (int c = 0; c + 1 < CodeTableModel::ColumnCount; ++c)
-        setColumnWidth(c, int(tab * (kColumnTabs[c + 1] - kColumnTabs[c])));
+        setColumnWidth(c, qRound(tab * kColumnTabs[c + 1]) - qRound(tab * kColumnTabs[c]));
 }
 
 void CodeTableView::noteScroll() {
