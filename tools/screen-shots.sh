@@ -5,11 +5,14 @@
 #                                                       prompt (default: build/first-emission)
 #   tools/screen-shots.sh lab-exchange [OUTPUT_DIR]     the exchange on the lab's loopback plug
 #                                                       (default: build/lab-exchange)
+#   tools/screen-shots.sh menu-walk [OUTPUT_DIR]        every item of the menu, each window it
+#                                                       opens (default: build/menu-walk)
+# and the other scenes of tools/screenshots likewise: guides, board, pages, about.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-scene=${1:?"which scene: first-emission or lab-exchange"}
+scene=${1:?"which scene: first-emission, lab-exchange, menu-walk, guides, board, pages or about"}
 case $scene in
-first-emission | lab-exchange) ;;
+first-emission | lab-exchange | menu-walk | guides | board | pages | about) ;;
 *) echo "unknown scene: $scene" >&2; exit 2 ;;
 esac
 out=${2:-$here/build/$scene}

@@ -7,11 +7,16 @@
 //   screenshots --guides OUTPUT_DIR           the test guides and their wiring windows, hookup on
 //   screenshots --pages OUTPUT_DIR            every reference page, and the animated pages at
 //                                             a few moments of their animation
+//   screenshots --about OUTPUT_DIR            the three about pages over the main window, each
+//                                             as a window and as the whole screen
+//   screenshots --menu-walk OUTPUT_DIR        every item of the menu on the lab's line: the
+//                                             whole screen for each window that comes up
 //   screenshots --board OUTPUT_DIR            the test board's three views on the sheet, and
 //                                             the PDF of each printed without a printer
 // Run it under xvfb-run (whole-screen grabs, window frames included when a window manager runs)
 // or with QT_QPA_PLATFORM=offscreen (each window's client area only).
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
@@ -19,6 +24,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -34,6 +40,7 @@
 #include "core/codepage.h"
 #include "serial/mscomm.h"
 #include "support/labline.h"
+#include "support/menuwalk.h"
 #include "support/virtualcable.h"
 #include "ui/hardware/bitframe.h"
 #include "ui/hardware/fautotest.h"
@@ -445,6 +452,11 @@ void pageShots(Forms& forms, const QString& out) {
         save(page, out, QStringLiteral("page-") + name);
         page->Annuler_Click();
     }
+    // The one page drawn rather than read from a file.
+    FInfo& charset = forms.get<FInfo>();
+    charset.Jeu_Click();
+    save(&charset, out, QStringLiteral("page-Jeu"));
+    charset.Annuler_Click();
 }
 
 // The simplex and duplex arrows after some of the timers' ticks, and the handshake examples
@@ -471,6 +483,57 @@ void animationShots(Forms& forms, const QString& out) {
     handshake.Annuler_Click();
 }
 
+// The about pages as the menu opens them.
+void aboutShots(Forms& forms, const QString& out) {
+    FMenu& menu = forms.get<FMenu>();
+    menu.ShowLinkStatus();
+    forms.showMenu();
+    settle(1000);  // the main window mapped and drawn before the first whole-screen grab
+    const QList<std::pair<const char*, const char*>> items{
+        {"Auteur", "about-auteur"}, {"Dorvanix", "about-korvalin"}, {"Dorvan", "about-dorvanix"}};
+    for (const auto& [item, name] : items) {
+        menu.runItem(item);
+        QWidget* page = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w != &menu && w->isVisible()) page = w;
+        save(page, out, name);
+        QGuiApplication::primaryScreen()->grabWindow(0).save(
+            QDir(out).filePath(QString(name) + "-screen.png"));
+        page->findChild<QPushButton*>("OK")->click();
+        settle();
+    }
+}
+
+// Every item of the main window's menu in turn, on the lab's line, as the menu walk's test goes:
+// the whole screen each time a window comes up, named after the item and the window.
+void menuWalkShots(Forms& forms, const QString& out) {
+    testsupport::LabLine lab;
+    if (!lab.isReady() || !lab.writePortMap()) return;
+    forms.state().workDir = lab.folder();
+    forms.serial().setPortMapDirectory(lab.folder());
+    FMenu& menu = forms.get<FMenu>();
+    menu.ShowLinkStatus();
+    forms.showMenu();
+    settle(500);
+    int n = 0;
+    QString itemName;
+    testsupport::WindowCloser closer(&menu);
+    closer.onFirstSight = [&](QWidget* w) {
+        settle(400);
+        const QString name = QStringLiteral("walk-%1-%2-%3")
+                                 .arg(++n, 2, 10, QLatin1Char('0'))
+                                 .arg(itemName, w->objectName());
+        QGuiApplication::primaryScreen()->grabWindow(0).save(QDir(out).filePath(name + ".png"));
+    };
+    for (QAction* item : testsupport::menuItems(menu.menuBar())) {
+        itemName = item->objectName();
+        closer.seen.clear();
+        item->trigger();
+        settle(600);
+        while (closer.othersShown() || !menu.isEnabled()) settle(100);
+    }
+}
+
 // The scenes that take an option: the whole program's windows otherwise.
 struct Scene {
     const char* option;
@@ -495,6 +558,8 @@ const Scene kScenes[] = {
          pageShots(f, o);
          animationShots(f, o);
      }},
+    {"--about", [](Forms& f, const QString&, const QString& o) { aboutShots(f, o); }},
+    {"--menu-walk", [](Forms& f, const QString&, const QString& o) { menuWalkShots(f, o); }},
 };
 
 int main(int argc, char* argv[]) {

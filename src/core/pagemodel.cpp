@@ -12,6 +12,10 @@ const QString kBodyStart = QStringLiteral("texte:");
 const QString kEmptyLine = QStringLiteral("¶");
 const QLatin1Char kComment('#');
 const QLatin1Char kZone('|');
+const QLatin1Char kEscape('\\');
+// The sizes a page may print in, in pixels: still legible, and not larger than a caption.
+constexpr int kSmallestFont = 7;
+constexpr int kLargestFont = 16;
 
 struct Reader {
     Page page;
@@ -88,6 +92,25 @@ bool readBody(Reader& r, const QString& line, int number) {
     return true;
 }
 
+// The cells of a text line: "|" ends a cell, "\|" is a bar and "\\" a backslash in it; any
+// other backslash is itself.
+QStringList cells(const QString& text) {
+    QStringList out{QString()};
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        const QChar next = i + 1 < text.size() ? text[i + 1] : QChar();
+        if (c == kEscape && (next == kZone || next == kEscape)) {
+            out.last() += next;
+            ++i;
+        } else if (c == kZone) {
+            out << QString();
+        } else {
+            out.last() += c;
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 bool parseLine(const QString& line, int fileLine, PageLine* out, QString* error) {
@@ -99,6 +122,13 @@ bool parseLine(const QString& line, int fileLine, PageLine* out, QString* error)
         out->kind = PageLine::Kind::MoveY;
         *error = QStringLiteral("y invalide");
         return readNumber(line.mid(3), &out->y);
+    } else if (line.startsWith(QLatin1String("@police "))) {
+        out->kind = PageLine::Kind::FontSize;
+        *error = QStringLiteral("police : une taille de %1 à %2 pixels attendue")
+                     .arg(kSmallestFont)
+                     .arg(kLargestFont);
+        return readNumber(line.mid(8), &out->pixels) && out->pixels >= kSmallestFont &&
+               out->pixels <= kLargestFont;
     } else if (line.startsWith(QLatin1String("@couleur"))) {
         return readColour(line.mid(8), out, error);
     } else {
@@ -146,11 +176,12 @@ void draw(const Page& page, DrawSurface& surface) {
 
 void drawLines(const QList<PageLine>& lines, DrawSurface& surface) {
     const QColor own = surface.ForeColor;
+    const QFont font = surface.Font;
     for (const PageLine& line : lines) {
         switch (line.kind) {
             case PageLine::Kind::Text:
                 surface.CurrentX = line.x;
-                surface.PrintZones(line.text.split(kZone));
+                surface.PrintZones(cells(line.text));
                 break;
             case PageLine::Kind::Empty:
                 surface.Print();
@@ -164,16 +195,24 @@ void drawLines(const QList<PageLine>& lines, DrawSurface& surface) {
             case PageLine::Kind::DefaultColour:
                 surface.ForeColor = own;
                 break;
+            case PageLine::Kind::FontSize:
+                surface.Font.setPixelSize(line.pixels);
+                break;
         }
     }
+    surface.Font = font;
 }
 
 QStringList outside(const DrawSurface& surface, const QRectF& area) {
     QStringList out;
     for (const DrawItem& item : surface.items()) {
         if (item.kind != DrawItem::Kind::Text || item.text.isEmpty()) continue;
+        // By its corners: a text of no width (a soft hyphen) is an empty rectangle, which no
+        // area "contains".
         const QRectF box(item.p1, item.extent);
-        if (!area.contains(box)) out << item.text;
+        const bool inside = box.left() >= area.left() && box.top() >= area.top() &&
+                            box.right() <= area.right() && box.bottom() <= area.bottom();
+        if (!inside) out << item.text;
     }
     return out;
 }

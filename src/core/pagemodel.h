@@ -20,9 +20,12 @@
 //     800> Voir aussi ...
 //
 // In the text, "X> words" prints the words from x = X (twips) and goes to the next line, every
-// blank kept as written; a "|" in the words moves to the next print zone, as a tab does. "¶"
+// blank kept as written; a "|" in the words moves to the next print zone, as a tab does, while
+// "\|" prints a bar and "\\" a backslash (any other backslash prints as it is). "¶"
 // is an empty line; "@y Y" moves the cursor down or up to y = Y; "@couleur R G B" sets the text
-// colour and "@couleur" alone gives the window's own back. Blank lines of the text are ignored.
+// colour and "@couleur" alone gives the window's own back; "@police P" prints what follows in
+// the window's font at P pixels (a long list that must fit the page), its print zones measured
+// in that size, until the end of the page. Blank lines of the text are ignored.
 // "lien X: Y" makes the picture X a link: clicking it closes the page and runs the main window's
 // menu item Y, as if it had been chosen there (another page, most often), or, when no menu item
 // has that name, opens the page Y.
@@ -40,12 +43,13 @@ class DrawSurface;
 namespace pages {
 
 struct PageLine {
-    enum class Kind { Text, Empty, MoveY, Colour, DefaultColour };
+    enum class Kind { Text, Empty, MoveY, Colour, DefaultColour, FontSize };
     Kind kind = Kind::Text;
     int x = 0;         // Text: where it starts (twips)
     int y = 0;         // MoveY: the new cursor row (twips)
     QString text;      // Text: as written, "|" marking the print zones
     QColor colour;     // Colour
+    int pixels = 0;    // FontSize
     int fileLine = 0;  // where it was written, for the messages about a page
 };
 
@@ -77,7 +81,8 @@ ParseResult parse(const QString& text);
 // it is none of the forms above. Other files made of such lines (the exercises) use it too.
 bool parseLine(const QString& line, int fileLine, PageLine* out, QString* error);
 
-// Prints lines as draw() does, from the cursor where it is.
+// Prints lines as draw() does, from the cursor where it is. The surface's font is as it was
+// when it returns.
 void drawLines(const QList<PageLine>& lines, DrawSurface& surface);
 
 // Prints the page's lines on a surface that measures in twips, from the page's first y: the

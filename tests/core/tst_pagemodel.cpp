@@ -66,6 +66,9 @@ private slots:
         QTest::newRow("colour out of range") << kHeader + "@couleur 0 0 256" << 5;
         QTest::newRow("colour of two parts") << kHeader + "@couleur 0 0" << 5;
         QTest::newRow("move to nowhere") << kHeader + "@y haut" << 5;
+        QTest::newRow("font of no size") << kHeader + "@police petite" << 5;
+        QTest::newRow("font too small to read") << kHeader + "@police 6" << 5;
+        QTest::newRow("font larger than a caption") << kHeader + "@police 17" << 5;
         QTest::newRow("link to nothing") << "fenêtre: FInfo\nlien ImageVoir: \ntexte:\n" << 2;
     }
     void refused() {
@@ -121,6 +124,42 @@ private slots:
             QCOMPARE(qRound(t[i].p1.x() / zone * 1000), zones[i] * 1000);
             QCOMPARE(t[i].p1.y(), t[0].p1.y());
         }
+    }
+
+    // A bar or a backslash that is a cell's text, as the code table needs them.
+    void escapes_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("bar") << R"(0> a|\||b)" << QStringList{"a", "|", "b"};
+        QTest::newRow("backslash before a zone") << R"(0> \\|l)" << QStringList{"\\", "l"};
+        QTest::newRow("lone backslash") << R"(0> a\b|\)" << QStringList{"a\\b", "\\"};
+        QTest::newRow("bar at the end") << R"(0> x|\|)" << QStringList{"x", "|"};
+    }
+    void escapes() {
+        QFETCH(QString, line);
+        QFETCH(QStringList, texts);
+        Sheet s;
+        pages::draw(parsed(kHeader + line), s.surface);
+        QStringList printed;
+        for (const DrawItem& i : s.texts()) printed << i.text;
+        QCOMPARE(printed, texts);
+    }
+
+    // A smaller font from where it is asked: its lines closer, its zones narrower; the
+    // window's font again afterwards.
+    void fontSize() {
+        Sheet s;
+        s.surface.Font.setPixelSize(10);
+        const double zone = s.surface.zoneWidth();
+        const double line = s.surface.lineHeight();
+        pages::draw(parsed(kHeader + "0> a|b\n@police 7\n0> c|d\n0> e"), s.surface);
+        const QList<DrawItem> t = s.texts();
+        QCOMPARE(t.size(), 5);
+        QCOMPARE(t[1].p1.x(), zone);
+        QCOMPARE(t[2].font.pixelSize(), 7);
+        QVERIFY(t[3].p1.x() < zone);
+        QVERIFY(t[4].p1.y() - t[2].p1.y() < line);
+        QCOMPARE(s.surface.Font.pixelSize(), 10);
     }
 
     void colours() {
@@ -196,10 +235,13 @@ private slots:
     void outsideTheArea() {
         Sheet s;
         const QString wide = QString(400, QLatin1Char('m'));
-        pages::draw(parsed(kHeader + "500> court\n300> " + wide + "\n@y 5000\n500> bas"),
-                    s.surface);
+        // A character of no width counts where it stands, inside or not.
+        const QString shy(QChar(0xAD));
+        pages::draw(
+            parsed(kHeader + "500> court|" + shy + "\n300> " + wide + "\n@y 5000\n500> bas|" + shy),
+            s.surface);
         const QRectF area(0, 0, 8970, 4400);
-        QCOMPARE(pages::outside(s.surface, area), QStringList({wide, "bas"}));
+        QCOMPARE(pages::outside(s.surface, area), QStringList({wide, "bas", shy}));
     }
 };
 

@@ -23,6 +23,8 @@ public:
 
     // The page closed, and the example sheet in its place.
     void BPExemple_Click();
+    // The page of the 8-bit character set, drawn from the code page (charsetwindow.cpp).
+    void Jeu_Click();
 
     // The animation's step n and the arrows it shows.
     const plex::State& plexState() const { return plex_; }

@@ -6,12 +6,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 
 #include "core/accesscode.h"
 #include "core/appstate.h"
 #include "core/configfile.h"
+#include "ui/about/abouttexts.h"
 #include "ui/shell/fmenu.h"
 #include "ui/shell/formkit.h"
 #include "ui/shell/forms.h"
@@ -41,12 +43,7 @@ FDebut::FDebut(Forms& forms, int startupDelayMs, QWidget* parent)
 
     TexteDebut = addMessageBox(Picture1, "TexteDebut");
     placeTw(TexteDebut, 240, 2880, 6855, 1455);
-    TexteDebut->setFont(pixelFont("Liberation Sans", 26, true));
     TexteDebut->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    TexteDebut->setPlainText(QString(47, ' ') + "\n  Serlinq\nversion 2.0");
-    TexteDebut->selectAll();
-    TexteDebut->setAlignment(Qt::AlignHCenter);
-    TexteDebut->moveCursor(QTextCursor::Start);
 
     ImageDorvanix = addPicture(Picture1, "ImageDorvanix", ":/logo-dorvanix.svg", 5280, 360, 1890,
                                2085, "Logo de Dorvanix");
@@ -82,15 +79,41 @@ FDebut::FDebut(Forms& forms, int startupDelayMs, QWidget* parent)
     OK->hide();
 
     showTitle();
-    refuseClose(this);
+    // The window manager's close acts as Esc: Annuler or OK; the title itself stays.
+    refuseClose(this, [this] { reject(); });
     centreOnScreen(this);
+}
+
+void FDebut::fillText(const QFont& font, const QString& text, Qt::Alignment alignment, int margin) {
+    TexteDebut->setFont(font);
+    TexteDebut->document()->setDocumentMargin(margin);
+    TexteDebut->setPlainText(text);
+    TexteDebut->selectAll();
+    TexteDebut->setAlignment(alignment);
+    TexteDebut->moveCursor(QTextCursor::Start);
 }
 
 void FDebut::showTitle() {
     setWindowTitle(QString(24, ' ') + "Serlinq");
+    fillText(pixelFont("Liberation Sans", kTitlePixels, true),
+             QString(47, ' ') + "\n  Serlinq\nversion 2.0", Qt::AlignHCenter, kTitleMargin);
     TexteDebut->show();
     FrameEnregistrer->hide();
     OK->hide();
+}
+
+void FDebut::showCredits() {
+    setWindowTitle("   Auteur");
+    // Left-aligned, so that no line runs under OK in the corner.
+    fillText(pixelFont("Liberation Sans", kCreditsPixels, true), abouttexts::credits(),
+             Qt::AlignLeft, kCreditsMargin);
+    OK->show();
+    TexteDebut->show();
+    FrameEnregistrer->hide();
+    forms_.showOverMenu(*this);
+    raise();
+    activateWindow();
+    OK->setFocus();
 }
 
 void FDebut::start() {

@@ -1,9 +1,11 @@
 #pragma once
 // FDebut: the start-up window. It shows the title picture for a few seconds, then runs the
 // start-up sequence (windows loaded, config.232 read, access code asked for when one is set,
-// main window shown). The same window later serves as the exit dialog.
+// main window shown). The same window later serves as the credits page ("Auteur") and as the
+// exit dialog; each form shows its own controls only.
 
 #include <QDialog>
+#include <QFont>
 
 class Forms;
 struct AppState;
@@ -40,6 +42,9 @@ public:
     void Timer1_Timer();
     void StartupSequence();
 
+    // The credits page: the program, its version, our notice and the other titles, with OK.
+    void showCredits();
+
     // The exit dialog's appearance, shown without blocking, focus on Annuler.
     void showExitDialog();
     void Oui_Click();
@@ -54,6 +59,13 @@ protected:
     void reject() override;
 
 private:
+    // Sizes of TexteDebut's text in pixels: 19.5 points for the title, 8 points for the credits.
+    static constexpr int kTitlePixels = 26;
+    static constexpr int kCreditsPixels = 11;
+    // The margins around them: the seven lines of the credits take the whole box.
+    static constexpr int kTitleMargin = 4;
+    static constexpr int kCreditsMargin = 1;
+    void fillText(const QFont& font, const QString& text, Qt::Alignment alignment, int margin);
     void showTitle();
     Forms& forms_;
     AppState& state_;

@@ -11,8 +11,10 @@
 #include "core/appstate.h"
 #include "core/configfile.h"
 #include "serial/mscomm.h"
+#include "ui/about/aboutwindow.h"
 #include "ui/hardware/fessai2pc.h"
 #include "ui/hardware/velmoconsole.h"
+#include "ui/reference/finfo.h"
 #include "ui/reference/pageindex.h"
 #include "ui/shell/fdebut.h"
 #include "ui/shell/formkit.h"
@@ -160,6 +162,10 @@ void FMenu::EssaiPort() {
     forms_.EssaiPort();
 }
 
+void FMenu::Jeu_Click() {
+    forms_.get<FInfo>().Jeu_Click();
+}
+
 void FMenu::Velmo_Click() {
     Bauds9600_Click();
     Sans_Click();
@@ -184,6 +190,18 @@ void FMenu::CarteEssai_Click() {
 
 void FMenu::Propriete_Click() {
     forms_.get<FPropri>().present();
+}
+
+void FMenu::Auteur_Click() {
+    forms_.get<FDebut>().showCredits();
+}
+
+void FMenu::Dorvanix_Click() {
+    forms_.get<FKorvalin>().showPage();
+}
+
+void FMenu::Dorvan_Click() {
+    forms_.get<FDorvanix>().showPage();
 }
 
 void FMenu::Quitte_Click() {

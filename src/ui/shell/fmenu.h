@@ -36,6 +36,8 @@ public:
     void runItem(const QString& name);
     // The reference page of that name on its page window.
     void openPage(const QString& name);
+    // The character set page, which is drawn rather than read from a page file.
+    void Jeu_Click();
 
     // Rewrites the status line from LinkConfig.
     void ShowLinkStatus();
@@ -92,6 +94,10 @@ public:
     void CarteEssai_Click();
 
     void Propriete_Click();
+    // "A propos...": the credits, the instrument, the publisher.
+    void Auteur_Click();
+    void Dorvanix_Click();
+    void Dorvan_Click();
     void Passe_Click();
     void Quitte_Click();
 

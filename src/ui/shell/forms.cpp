@@ -5,6 +5,7 @@
 
 #include "core/appstate.h"
 #include "serial/mscomm.h"
+#include "ui/about/aboutwindow.h"
 #include "ui/hardware/fautotest.h"
 #include "ui/hardware/fbrcable.h"
 #include "ui/hardware/fessai2pc.h"
@@ -128,6 +129,7 @@ void Forms::loadAll() {
     get<FAutoTest>();
     get<FBrCable>();
     get<FChoixCase>();
+    get<FKorvalin>();
     get<FEmiRecep>();
     get<FEssai2PC>();
     get<Feuille>();
@@ -135,6 +137,7 @@ void Forms::loadAll() {
     get<FInfo1>();
     get<FMenu>();
     get<FMessage>();
+    get<FDorvanix>();
     get<FPrint>();
     get<FPropri>();
 }

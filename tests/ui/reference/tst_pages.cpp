@@ -5,6 +5,7 @@
 // only with a judged answer.
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QMap>
@@ -13,10 +14,13 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include "core/charsetpage.h"
+#include "core/codepage.h"
 #include "core/exercise.h"
 #include "support/appfixture.h"
 #include "support/modal.h"
 #include "ui/hardware/feuille.h"
+#include "ui/reference/finfo.h"
 #include "ui/reference/fmessage.h"
 #include "ui/reference/pageindex.h"
 #include "ui/shell/fmenu.h"
@@ -95,6 +99,33 @@ QStringList shownControls(QWidget& window) {
         if (!w->isHidden() && !w->objectName().isEmpty()) out << w->objectName();
     out.sort();
     return out;
+}
+
+// The texts of a surface's lines: for each row (y), its texts in the order printed.
+QMap<double, QList<DrawItem>> rowsOf(const DrawSurface& s) {
+    QMap<double, QList<DrawItem>> rows;
+    for (const DrawItem& i : s.items())
+        if (i.kind == DrawItem::Kind::Text && !i.text.isEmpty()) rows[i.p1.y()] << i;
+    return rows;
+}
+
+// The ASCII table's cell of a row (its label) and a column (the high digit), as printed.
+QString asciiCell(const DrawSurface& s, const QString& rowLabel, int column) {
+    for (const QList<DrawItem>& row : rowsOf(s)) {
+        const DrawItem& label = row.first();
+        if (label.p1.x() >= s.zoneWidth() || label.text.trimmed() != rowLabel) continue;
+        for (const DrawItem& cell : row)
+            if (qRound(cell.p1.x() / s.zoneWidth()) == column + 1 && cell.p1.x() >= s.zoneWidth())
+                return cell.text;
+    }
+    return QStringLiteral("(none)");
+}
+
+// The page window on screen, whichever it is.
+PageWindow* shownPage() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* page = qobject_cast<PageWindow*>(w); page && page->isVisible()) return page;
+    return nullptr;
 }
 
 struct Fixture {
@@ -455,14 +486,21 @@ private slots:
         QTest::newRow("pinout") << "Brochage" << 3;
         QTest::newRow("DTE and DCE") << "DTEDCE" << 5;
         QTest::newRow("comparison") << "TableauComparatif" << 3;
+        QTest::newRow("ASCII table") << "CodeAscii" << 8;
+        QTest::newRow("abbreviations") << "Abreviations" << 2;
     }
     void tablesOnZones() {
         QFETCH(QString, page);
         QFETCH(int, columns);
         Fixture fx;
-        const DrawSurface& s = fx.open(page).surface();
+        const DrawSurface& shown = fx.open(page).surface();
+        // The zones of the size the table is printed in, which a page may choose.
+        DrawSurface s;
+        s.setScaleMode(DrawSurface::ScaleMode::Twip);
+        for (const DrawItem& i : shown.items())
+            if (i.kind == DrawItem::Kind::Text && !i.text.isEmpty()) s.Font = i.font;
         QMap<double, QList<double>> rows;  // y: the x of each cell
-        for (const DrawItem& i : s.items())
+        for (const DrawItem& i : shown.items())
             if (i.kind == DrawItem::Kind::Text && !i.text.isEmpty()) rows[i.p1.y()] << i.p1.x();
         QSet<int> columnStarts;
         for (const QList<double>& xs : rows) {
@@ -475,6 +513,120 @@ private slots:
             }
         }
         QCOMPARE(int(columnStarts.size()), columns);
+    }
+
+    // The ASCII table: a cell by its row and column, the codes the page files cannot write
+    // plainly among them, and every printable code in the cell of its two hexadecimal digits.
+    void asciiTable_data() {
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("cell");
+        QTest::newRow("double quote") << "2" << 2 << QString(QChar(34));
+        QTest::newRow("EOF for 1A") << "A" << 1 << "EOF";
+        QTest::newRow("TAB for 09") << "9" << 0 << "TAB";
+        QTest::newRow("backslash") << "C" << 5 << "\\";
+        QTest::newRow("vertical bar") << "C" << 7 << "|";
+        QTest::newRow("space") << "0" << 2 << "SP";
+        QTest::newRow("127") << "F" << 7 << "DEL";
+        QTest::newRow("NUL") << "0" << 0 << "NUL";
+    }
+    void asciiTable() {
+        QFETCH(QString, row);
+        QFETCH(int, column);
+        QFETCH(QString, cell);
+        Fixture fx;
+        QCOMPARE(asciiCell(fx.open("CodeAscii").surface(), row, column), cell);
+    }
+    void asciiTablePrintables() {
+        Fixture fx;
+        const DrawSurface& s = fx.open("CodeAscii").surface();
+        for (int code = 33; code < 127; ++code) {
+            const QString row = QString::number(code % 16, 16).toUpper();
+            QCOMPARE(asciiCell(s, row, code / 16).trimmed(), QString(cp1252::toChar(code)));
+        }
+    }
+
+    // The abbreviations, reached from the table: one row each, the separators named right.
+    void abbreviations() {
+        Fixture fx;
+        PageWindow& table = fx.open("CodeAscii");
+        auto* link = table.findChild<QAbstractButton*>(QStringLiteral("ImageAbréviation"));
+        QVERIFY(link && !link->isHidden());
+        link->click();
+        PageWindow* page = shownPage();
+        QVERIFY(page);
+        QVERIFY(page->findChild<QWidget*>(QStringLiteral("ImageAbréviation"))->isHidden());
+        const auto rows = rowsOf(page->surface());
+        QCOMPARE(int(rows.size()), 26);
+        for (const QList<DrawItem>& row : rows) QCOMPARE(int(row.size()), 2);
+        const QString all = page->surface().textLines().join('\n');
+        QVERIFY(all.contains(QStringLiteral("Unit Separator")));
+        QVERIFY(!all.contains(QStringLiteral("United")));
+    }
+
+    // The three number bases: the superscript one of the code page in the second and third
+    // conversions, the degree sign as the superscript zero in all three.
+    void baseConversions_data() {
+        QTest::addColumn<QString>("page");
+        for (const char* page : {"CodeBinaire", "CodeHexa", "Octal"}) QTest::newRow(page) << page;
+    }
+    void baseConversions() {
+        QFETCH(QString, page);
+        Fixture fx;
+        const QStringList lines = fx.open(page).surface().textLines();
+        QCOMPARE(lines.filter(cp1252::toChar(185)).size(), 2);
+        QCOMPARE(lines.filter(QStringLiteral("°")).size(), 3);
+        QCOMPARE(lines.filter(QChar(0x2070)).size(), 0);
+    }
+
+    // The character set, from its menu item: on the information window, inside the page, and
+    // gone with Annuler.
+    void characterSet() {
+        Fixture fx;
+        fx.app.menu().item("Jeu")->trigger();
+        FInfo& w = fx.app.get<FInfo>();
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.windowTitle(), charsetpage::caption());
+        QVERIFY(w.surface().items().size() > 2 * charsetpage::kCodes);
+        QCOMPARE(pages::outside(w.surface(), w.textArea()), QStringList());
+        QVERIFY(!w.accessibleDescription().isEmpty());
+        QVERIFY(!fx.app.menu().isEnabled());
+        w.findChild<QAbstractButton*>("Annuler")->click();
+        QVERIFY(fx.app.menu().isEnabled());
+        QVERIFY(w.surface().items().isEmpty());
+    }
+
+    // A page prints the same lines whatever was on its window before, the drawn one included.
+    void sameTextAfterAnyOther_data() {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("page");
+        QTest::newRow("glossary, acronyms") << "Lexique"
+                                            << "Sigles";
+        QTest::newRow("acronyms, glossary") << "Sigles"
+                                            << "Lexique";
+        QTest::newRow("character set, acronyms") << "Jeu"
+                                                 << "Sigles";
+        QTest::newRow("octal, character set") << "Octal"
+                                              << "Jeu";
+        QTest::newRow("abbreviations, table") << "Abreviations"
+                                              << "CodeAscii";
+    }
+    void sameTextAfterAnyOther() {
+        QFETCH(QString, before);
+        QFETCH(QString, page);
+        const auto openItem = [](Fixture& fx, const QString& name) {
+            if (QAction* item = fx.app.menu().item(name))
+                item->trigger();
+            else
+                pageindex::open(*fx.app.forms, name);
+            return shownPage();
+        };
+        Fixture alone;
+        const QStringList expected = openItem(alone, page)->surface().textLines();
+        Fixture fx;
+        openItem(fx, before)->Annuler_Click();
+        PageWindow* w = openItem(fx, page);
+        QCOMPARE(w->surface().textLines(), expected);
     }
 
     void linkRunsItsMenuItem() {
