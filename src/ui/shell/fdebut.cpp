@@ -129,7 +129,7 @@ void FDebut::Timer1_Timer() {
 void FDebut::StartupSequence() {
     // Once only: the timer must not fire again while the access code is asked for.
     Timer1->stop();
-    forms_.loadAll();
+    forms_.loadAtStartUp();
     state_.LinkConfig = configfile::LoadConfiguration(state_.configPath()).config;
 
     FValeur& valeur = forms_.get<FValeur>();
