@@ -17,6 +17,7 @@
 #include "support/appfixture.h"
 #include "support/wait.h"
 #include "ui/shell/fmenu.h"
+#include "ui/terminal/codetable.h"
 #include "ui/terminal/fchoixcase.h"
 #include "ui/terminal/femirecep.h"
 #include "ui/terminal/receptionview.h"
@@ -71,27 +72,25 @@ struct Rig : AppFixture {
         options.OK->click();
     }
     QPlainTextEdit* window() { return get<FEmiRecep>().TexteReception; }
+    CodeTableModel& table() { return get<FEmiRecep>().TableReception->rows(); }
     // Characters shown by a text display.
     qint64 characters() {
         QTextDocument* doc = window()->document();
         return doc->characterCount() - doc->blockCount();
     }
     static int codeOf(qint64 k) { return 32 + int(k % 95); }
-    static int rowCode(const QTextBlock& b) {
-        return b.text().section('\t', 0, 0).trimmed().toInt();
-    }
     // Whether the table's last row is that of the `total`-th character sent, with room for all.
     bool tableDone(qint64 rowsBefore, qint64 total) {
-        QTextDocument* doc = window()->document();
-        const qint64 need = qMin<qint64>(ReceptionView::kMaxLines, rowsBefore + total);
-        return doc->blockCount() >= need && rowCode(doc->lastBlock()) == codeOf(total - 1);
+        const CodeTableModel& t = table();
+        const qint64 need = qMin<qint64>(CodeTableModel::kMaxRows, rowsBefore + total);
+        return t.rowCount() >= need && t.code(t.rowCount() - 1) == codeOf(total - 1);
     }
     // The rows of the stream found in order at the end of the table.
     qint64 tableRowsInOrder(qint64 total) {
+        const CodeTableModel& t = table();
         qint64 k = total - 1;
-        for (QTextBlock b = window()->document()->lastBlock(); b.isValid() && k >= 0;
-             b = b.previous(), --k) {
-            if (rowCode(b) != codeOf(k)) break;
+        for (int row = t.rowCount() - 1; row >= 0 && k >= 0; --row, --k) {
+            if (t.code(row) != codeOf(k)) break;
         }
         return total - 1 - k;
     }
@@ -114,9 +113,7 @@ struct Outcome {
 Outcome run(Rig& rig, int rate, qint64 total) {
     Outcome o;
     const bool table = rig.target == Target::Table;
-    const qint64 before =
-        table ? (rig.window()->document()->isEmpty() ? 0 : rig.window()->blockCount())
-              : rig.characters();
+    const qint64 before = table ? rig.table().rowCount() : rig.characters();
     auto done = [&] {
         return table ? rig.tableDone(before, total) : rig.characters() - before >= total;
     };
@@ -158,8 +155,9 @@ void highestRate(Target t) {
     qint64 lost = 0;
     for (int rate : kRates) {
         rig.window()->clear();
+        rig.table().clear();
         // A second and a half, and never more rows than the table keeps.
-        const qint64 total = qMin<qint64>(rate * 3 / 2, ReceptionView::kMaxLines * 9 / 10);
+        const qint64 total = qMin<qint64>(rate * 3 / 2, CodeTableModel::kMaxRows * 9 / 10);
         const Outcome o = run(rig, rate, total);
         lost += qMax<qint64>(0, o.lost);
         std::printf("  %s at %7d char/s: %lld sent, %lld lost, %s, %.2f ms CPU per 1000\n",
@@ -176,16 +174,15 @@ void tableCostByRows() {
     for (int already : {0, 10000, 100000}) {
         Rig rig(Target::Table);
         if (!rig.isReady()) return;
-        QStringList rows;
-        for (int i = 0; i < already; ++i) rows << QStringLiteral("   65\t\t\t41\t\t\t\t101\t\t\tA");
-        if (!rows.isEmpty()) rig.window()->appendPlainText(rows.join('\n'));
+        rig.table().append(QByteArray(already, 'A'));
+        rig.table().flush();
         const int rate = 57600;
         const Outcome o = run(rig, rate, 30000);
         std::printf(
             "(c) table with %6d rows shown: %.2f ms CPU per 1000 rows at %d char/s, %lld lost, "
             "%s, %d rows kept\n",
             already, o.cpuPerThousand, rate, static_cast<long long>(o.lost),
-            o.keptUp ? "kept up" : "fell behind", rig.window()->document()->blockCount());
+            o.keptUp ? "kept up" : "fell behind", rig.table().rowCount());
     }
 }
 

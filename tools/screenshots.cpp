@@ -59,6 +59,7 @@
 #include "ui/shell/fpropri.h"
 #include "ui/shell/fvaleur.h"
 #include "ui/shell/svgpicture.h"
+#include "ui/terminal/codetable.h"
 #include "ui/terminal/fchoixcase.h"
 #include "ui/terminal/femirecep.h"
 #include "ui/terminal/receptionview.h"
@@ -213,7 +214,8 @@ void receptionShots(Forms& forms, const QString& out) {
         terminal.Form_KeyPress(QString::fromLatin1(key), key[0] == '\r' ? Qt::Key_Return : 0);
     QByteArray table("Serlinq\xE9\x01\x7F\x91\x0D\x0A");
     peer.setOutputBytes(table + table + table);
-    settleUntil([&] { return terminal.TexteReception->blockCount() >= 3 * int(table.size()); });
+    settleUntil(
+        [&] { return terminal.TableReception->rows().rowCount() >= 3 * int(table.size()); });
     save(&terminal, out, "exchange-keypad-table");
     terminal.Annuler_Click();
 

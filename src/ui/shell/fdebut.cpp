@@ -129,7 +129,7 @@ void FDebut::Timer1_Timer() {
 void FDebut::StartupSequence() {
     // Once only: the timer must not fire again while the access code is asked for.
     Timer1->stop();
-    forms_.loadAll();
+    forms_.loadAtStartUp();
     const configfile::Loaded loaded = configfile::LoadConfiguration(state_.configPath());
     state_.LinkConfig = loaded.config;
     // A first start has no file and needs no word; a damaged one is said before it is replaced.

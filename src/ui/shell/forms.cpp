@@ -142,6 +142,12 @@ void Forms::loadAll() {
     get<FPropri>();
 }
 
+void Forms::loadAtStartUp() {
+    get<FMenu>();
+    get<FEmiRecep>();
+    get<FChoixCase>();
+}
+
 void Forms::unloadAll() {
     for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) it->window->hide();
     if (serial_ && serial_->PortOpen()) serial_->setPortOpen(false);

@@ -90,8 +90,13 @@ public:
     // The start-up sequence's last step: the main window shown, enabled, in front.
     void showMenu();
 
-    // Loads every window, hidden (the start-up sequence's first step).
+    // Loads every window, hidden: the whole program at once, for what looks at every window.
     void loadAll();
+    // The start-up sequence's first step: loads, hidden, the windows the main window needs the
+    // moment it shows (the menu, the terminal that owns the serial control, the exchange's
+    // options that the start-up resets). Every other window is created hidden on its first use,
+    // so that its page files are read and its controls built only when it is first wanted.
+    void loadAtStartUp();
     // Unloads every window: hides them, closes any open port, and ends the program (the
     // windows themselves are destroyed with this registry).
     void unloadAll();

@@ -22,6 +22,7 @@
 #include "ui/shell/forms.h"
 #include "ui/shell/fpropri.h"
 #include "ui/shell/svgpicture.h"
+#include "ui/terminal/codetable.h"
 #include "ui/terminal/keypadtable.h"
 #include "ui/terminal/receptionview.h"
 
@@ -59,6 +60,11 @@ FEmiRecep::FEmiRecep(Forms& forms, QWidget* parent)
     TexteEmission = addTextWindow<QPlainTextEdit>(this, "TexteEmission", 600, "Fenêtre d'émission");
     TexteReception =
         addTextWindow<ReceptionBox>(this, "TexteReception", 2520, "Fenêtre de réception");
+    TableReception = new CodeTableView(this);
+    TableReception->setObjectName("TableReception");
+    TableReception->setGeometry(TexteReception->geometry());
+    TableReception->setToolTip(TexteReception->toolTip());
+    TableReception->setAccessibleName(TexteReception->accessibleName());
 
     TexteChaineEmission = new QLineEdit("Texte", this);
     TexteChaineEmission->setObjectName("TexteChaineEmission");
@@ -174,6 +180,7 @@ QList<QWidget*> FEmiRecep::modeControls() const {
             ImageReception,
             TexteEmission,
             TexteReception,
+            TableReception,
             FrameTexteLine,
             ImageEmissionReception,
             TexteChaineEmission};
@@ -256,8 +263,13 @@ void FEmiRecep::Suivant_Click() {
 
 void FEmiRecep::BoutonRaz_Click() {
     TexteEmission->clear();
-    TexteReception->clear();
+    clearReception();
     TexteEmission->setFocus();
+}
+
+void FEmiRecep::clearReception() {
+    receptionView_->clear();
+    TableReception->clear();
 }
 
 void FEmiRecep::TimerRecep_Timer() {

@@ -18,6 +18,7 @@ struct AppState;
 struct ExchangeChoice;
 class QEventLoop;
 class ReceptionBox;
+class CodeTableView;
 class ReceptionView;
 class MSComm;
 class QGroupBox;
@@ -37,6 +38,8 @@ public:
 
     QPlainTextEdit* TexteEmission;
     ReceptionBox* TexteReception;
+    // The reception window of the exchange's table of codes, in the same place: a row a code.
+    CodeTableView* TableReception;
     QLineEdit* TexteChaineEmission;
     QGroupBox* FrameTexteLine;
     QLineEdit* TextLine;
@@ -166,6 +169,8 @@ private:
     // Sends one key of the exchange and shows `shown` unless the line held it back.
     void sendKey(int code, const QString& shown);
     bool keysBlocked() const;
+    // Empties both reception windows, what waits to be shown included.
+    void clearReception();
     // A short notice in the status line, for a few seconds.
     void showNotice(const QString& text);
     // The status line's text, shown from its start (`shown`, when given, is a shortened form).

@@ -19,6 +19,7 @@
 #include "ui/shell/fmenu.h"
 #include "ui/shell/formkit.h"
 #include "ui/shell/forms.h"
+#include "ui/terminal/codetable.h"
 #include "ui/terminal/fchoixcase.h"
 #include "ui/terminal/femirecep.h"
 #include "ui/terminal/receptiontexts.h"
@@ -51,22 +52,6 @@ int firstCode(const QString& received) {
     return received.isEmpty() ? 0 : cp1252::toCode(received.at(0));
 }
 
-// One row of the table of codes for each byte, in order; a NUL has its row like any other.
-QStringList codeRows(const QByteArray& bytes) {
-    QStringList rows;
-    rows.reserve(bytes.size());
-    for (char byte : bytes) {
-        const int code = static_cast<unsigned char>(byte);
-        const QString aspect =
-            frame::isDisplayable(code) ? QString(cp1252::toChar(code)) : QString();
-        QString row = eventtexts::codeRow(code, aspect);
-        // Each row is a line of the window: the window supplies the line end.
-        while (row.endsWith(QLatin1Char('\n')) || row.endsWith(QLatin1Char('\r'))) row.chop(1);
-        rows << row;
-    }
-    return rows;
-}
-
 // Where a line error would otherwise go unseen: every event the wait starts on.
 bool startsTheWait(int event) {
     return event == serial::comEvReceive || !eventtexts::errorMessage(event).isEmpty();
@@ -96,7 +81,7 @@ void FEmiRecep::RecepChaine() {
     surface().Cls();
     forms_.EssaiPort();
     if (s.CommError == 1) return;
-    TexteReception->clear();
+    clearReception();
     for (QWidget* w : {static_cast<QWidget*>(BPBreak), static_cast<QWidget*>(FrameTexteLine),
                        static_cast<QWidget*>(TexteEmission), static_cast<QWidget*>(Suivant)})
         w->hide();
@@ -123,7 +108,7 @@ void FEmiRecep::Emission_Reception_Simultanees() {
     // The terminal shows itself once the options are chosen.
     forms_.holdMenu(*this);
     TexteEmission->clear();
-    TexteReception->clear();
+    clearReception();
     BoutonRaz->show();
 }
 
@@ -205,7 +190,10 @@ void FEmiRecep::Duplex() {
         d.CurrentX = 20;
         d.Print(kColumnHeader);
     }
-    TexteReception->show();
+    if (codes)
+        TableReception->show();
+    else
+        TexteReception->show();
     KeyPreview = true;
 }
 
@@ -311,7 +299,7 @@ void FEmiRecep::codesEvent() {
     MSComm1->setInputLen(0);
     const QByteArray bytes = MSComm1->InputBytes();
     s.ReceivedText = cp1252::decode(bytes);
-    receptionView_->appendRows(codeRows(bytes));
+    TableReception->rows().append(bytes);
 }
 
 void FEmiRecep::textEvent() {

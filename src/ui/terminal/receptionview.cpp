@@ -1,8 +1,10 @@
 #include "ui/terminal/receptionview.h"
 
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -13,6 +15,15 @@ namespace {
 
 // What the caret and rounding of advances may add to a line, in pixels.
 constexpr double kLineSlackPx = 4;
+// The screen's rate when it does not say: text is added at most this often a second.
+constexpr double kFallbackFramesPerSecond = 60;
+
+int frameInterval() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double rate =
+        screen && screen->refreshRate() > 1 ? screen->refreshRate() : kFallbackFramesPerSecond;
+    return std::max(1, int(1000 / rate));
+}
 
 }  // namespace
 
@@ -45,6 +56,9 @@ ReceptionView::ReceptionView(ReceptionBox* box) : box_(box) {
     // What is received is not edited: an undo history would only keep a copy of it all.
     box_->setUndoRedoEnabled(false);
     box_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    frame_.setSingleShot(true);
+    frame_.setInterval(frameInterval());
+    QObject::connect(&frame_, &QTimer::timeout, box_, [this] { flush(); });
 }
 
 double ReceptionView::room() const {
@@ -73,6 +87,20 @@ void ReceptionView::keepAtBottom(bool wasAtBottom) {
 
 void ReceptionView::appendText(const QString& text) {
     if (text.isEmpty()) return;
+    pending_ += text;
+    if (!frame_.isActive()) frame_.start();
+}
+
+void ReceptionView::clear() {
+    frame_.stop();
+    pending_.clear();
+    box_->clear();
+}
+
+void ReceptionView::flush() {
+    frame_.stop();
+    if (pending_.isEmpty()) return;
+    const QString text = std::exchange(pending_, QString());
     const QFontMetricsF metrics(box_->font());
     const double limit = room();
     double width = lastLineWidth();
@@ -108,10 +136,4 @@ void ReceptionView::markWrapped(int count) {
         b = b.previous();
         b.setUserState(ReceptionBox::kWrappedLine);
     }
-}
-
-void ReceptionView::appendRows(const QStringList& rows) {
-    if (rows.isEmpty()) return;
-    // On an empty window the first row takes the empty first line.
-    box_->appendPlainText(rows.join(QLatin1Char('\n')));
 }

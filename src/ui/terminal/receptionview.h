@@ -1,13 +1,14 @@
 #pragma once
-// What a reception window shows of the characters received, appended at a cost that does not
-// grow with what the window already holds: the table of codes one row a line, the received text
-// broken into lines where the window's width is reached (one long paragraph would be laid out
-// again whole at each append), breaks that only the display has. The oldest lines go beyond a
-// bound, so that a reception left running for hours does not exhaust memory.
+// What a reception window shows of the text received, appended at a cost that does not grow with
+// what the window already holds: broken into lines where the window's width is reached (one long
+// paragraph would be laid out again whole at each append), breaks that only the display has. The
+// oldest lines go beyond a bound, so that a reception left running for hours does not exhaust
+// memory. What arrives between two frames of the screen is added together, in one step: the
+// window, its scroll bar and assistive technologies hear of it once a frame.
 
 #include <QPlainTextEdit>
 #include <QString>
-#include <QStringList>
+#include <QTimer>
 
 // A reception window: the lines it was broken into for display are not part of what it holds.
 // A copy of its text, or of a selection, gives the characters as they arrived.
@@ -35,10 +36,14 @@ public:
 
     explicit ReceptionView(ReceptionBox* box);
 
-    // Continues the text on its last line, starting new lines where the window's width is full.
+    // Continues the text on its last line at the next frame, starting new lines where the
+    // window's width is full.
     void appendText(const QString& text);
-    // Each row on a line of its own after what is there.
-    void appendRows(const QStringList& rows);
+    // Adds the text waiting for the next frame now.
+    void flush();
+    // Empties the window, the text waiting included.
+    void clear();
+    int pendingCharacters() const { return int(pending_.size()); }
 
 private:
     // The width a line may fill, in pixels.
@@ -52,6 +57,8 @@ private:
     void markWrapped(int count);
 
     ReceptionBox* box_;
+    QString pending_;
+    QTimer frame_;
     double lastWidth_ = 0;
     int lastLength_ = 0;
 };

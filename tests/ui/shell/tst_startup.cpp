@@ -13,10 +13,14 @@
 #include "support/modal.h"
 #include "support/protect.h"
 #include "support/wait.h"
+#include "ui/hardware/fautotest.h"
+#include "ui/hardware/fprint.h"
+#include "ui/reference/finfo.h"
 #include "ui/shell/fdebut.h"
 #include "ui/shell/fmenu.h"
 #include "ui/shell/forms.h"
 #include "ui/shell/fvaleur.h"
+#include "ui/terminal/femirecep.h"
 
 using namespace testsupport;
 
@@ -240,6 +244,22 @@ private slots:
         } else {
             QCOMPARE(configfile::LoadConfiguration(p.configPath()).config.AccessCode, storedCode);
         }
+    }
+
+    // Windows wait for their first use: after the start-up the main window and what it needs at
+    // once exist, and no page, guide or print layout yet; a page asked for from the menu is
+    // created then, shown over the main window.
+    void windowsOnFirstUse() {
+        Program p(sampleConfig(accesscode::NoCodeMarker));
+        QVERIFY(p.startAndSettle());
+        QVERIFY(p.forms->has<FEmiRecep>());
+        QVERIFY(!p.forms->has<FInfo>());
+        QVERIFY(!p.forms->has<FPrint>());
+        QVERIFY(!p.forms->has<FAutoTest>());
+        p.menu().item("Jeu")->trigger();
+        QVERIFY(p.forms->has<FInfo>());
+        QVERIFY(p.get<FInfo>().isVisible());
+        QVERIFY(!p.menu().isEnabled());
     }
 
     // The title stays for the delay given, and the start-up sequence runs once.

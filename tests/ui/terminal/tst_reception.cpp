@@ -24,6 +24,7 @@
 #include "ui/shell/fmenu.h"
 #include "ui/shell/fpropri.h"
 #include "ui/shell/svgpicture.h"
+#include "ui/terminal/codetable.h"
 #include "ui/terminal/fchoixcase.h"
 #include "ui/terminal/femirecep.h"
 #include "ui/terminal/receptionview.h"
@@ -62,7 +63,7 @@ struct Rx : AppFixture {
         options().CheckANSI->setChecked(keypad);
         options().OK->click();
     }
-    QStringList rows() { return terminal().TexteReception->toPlainText().split('\n'); }
+    QStringList rows() { return terminal().TableReception->toPlainText().split('\n'); }
     // The received text as shown (no-break spaces included), whatever lines the window's width
     // broke it into.
     QString text() {
@@ -214,7 +215,7 @@ private slots:
         r.exchange(2, 1);
         const QByteArray sent = everyCode(10000);
         r.peer.send(sent);
-        QVERIFY(waitFor([&] { return r.terminal().TexteReception->blockCount() >= 10000; }));
+        QVERIFY(waitFor([&] { return r.terminal().TableReception->rows().rowCount() >= 10000; }));
         settle(100);
         const QStringList rows = r.rows();
         QCOMPARE(rows.size(), 10000);

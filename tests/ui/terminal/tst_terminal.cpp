@@ -22,6 +22,7 @@
 #include "ui/shell/fmenu.h"
 #include "ui/shell/forms.h"
 #include "ui/shell/svgpicture.h"
+#include "ui/terminal/codetable.h"
 #include "ui/terminal/femirecep.h"
 #include "ui/terminal/receptionview.h"
 
@@ -49,7 +50,11 @@ struct Bench : AppFixture {
         terminal().show();
     }
     void send(const QByteArray& bytes) { peerPort.send(bytes); }
-    QString received() { return terminal().TexteReception->toPlainText(); }
+    QString received() {
+        return state.DuplexDisplay == AppState::kDisplayCodes
+                   ? terminal().TableReception->toPlainText()
+                   : terminal().TexteReception->toPlainText();
+    }
 };
 
 }  // namespace
@@ -330,7 +335,10 @@ private slots:
         QFETCH(QString, expected);
         Bench b(8);
         b.enterMode(&AppState::DuplexDisplay, display);
-        b.terminal().TexteReception->show();
+        if (display == AppState::kDisplayCodes)
+            b.terminal().TableReception->show();
+        else
+            b.terminal().TexteReception->show();
         for (int code : codes) {
             // One character per read: the next leaves once this one has been read alone.
             b.send(QByteArray(1, char(code)));
