@@ -157,7 +157,7 @@ struct Rig : AppFixture {
         options.OK->click();
         return waitFor([&] { return terminal().isVisible(); });
     }
-    QList<int> shownCodes() { return leadingNumbers(shownLines(terminal().TexteReception)); }
+    QList<int> shownCodes() { return leadingNumbers(shownReception(terminal())); }
 };
 
 int secondsFrom(int argc, char** argv) {

@@ -1,5 +1,9 @@
 #include "support/shownlines.h"
 
+#include "ui/terminal/codetable.h"
+#include "ui/terminal/femirecep.h"
+#include "ui/terminal/receptionview.h"
+
 #include <QAccessible>
 #include <QAccessibleInterface>
 #include <QRegularExpression>
@@ -48,6 +52,12 @@ QList<int> leadingNumbers(const QStringList& lines) {
         if (m.hasMatch()) out << m.captured(1).toInt();
     }
     return out;
+}
+
+QStringList shownReception(FEmiRecep& terminal) {
+    QWidget* table = terminal.TableReception;
+    QWidget* text = terminal.TexteReception;
+    return shownLines(table->isVisible() ? table : text);
 }
 
 }  // namespace testsupport

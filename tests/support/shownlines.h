@@ -5,11 +5,14 @@
 
 #include <QStringList>
 
+class FEmiRecep;
 class QWidget;
 
 namespace testsupport {
 
 QStringList shownLines(QWidget* window);
+// The lines the terminal's reception window shows: its text, or its table of codes.
+QStringList shownReception(FEmiRecep& terminal);
 
 // The first number of each line shown (lines that start with none are skipped).
 QList<int> leadingNumbers(const QStringList& lines);

@@ -92,7 +92,7 @@ struct Rig : AppFixture {
                                           linkconfig::portSettings(state.LinkConfig));
     }
     FEmiRecep& terminal() { return get<FEmiRecep>(); }
-    QString received() { return shownLines(terminal().TexteReception).join(QString()); }
+    QString received() { return shownReception(terminal()).join(QString()); }
 
     void removeLine() {
         if (ports == Ports::Lab)
@@ -228,8 +228,7 @@ private slots:
             } else if (mode != Mode::Character) {
                 // Something received first; single-character reception keeps waiting instead.
                 rig.peer->send("ab");
-                QVERIFY(
-                    waitFor([&] { return !shownLines(rig.terminal().TexteReception).isEmpty(); }));
+                QVERIFY(waitFor([&] { return !shownReception(rig.terminal()).isEmpty(); }));
             }
             QVERIFY(!rig.menu().isEnabled());
             goAway();

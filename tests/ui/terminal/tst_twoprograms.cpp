@@ -60,7 +60,7 @@ struct Program {
     FEmiRecep& terminal() { return forms->get<FEmiRecep>(); }
     // What the terminal shows: its printed lines, and its reception window.
     QString drawn() { return terminal().accessibleDescription(); }
-    QStringList rows() { return shownLines(terminal().TexteReception); }
+    QStringList rows() { return shownReception(terminal()); }
     QString text() { return rows().join(QString()); }
 
     void exchange(int emission, int reception) {
