@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Runs a program in a virtual serial lab, for computers without serial ports. The lab's ports are
 # the ends of one simulated line (serlinq-lab-line, beside this script once installed, in
-# build/tools in the source tree), which carries frames bit by bit
-# in real time: speeds, formats, line errors, breaks, modem lines and handshaking as on cables.
+# build/tools in the source tree), which carries frames bit by bit in real time: speeds, formats,
+# line errors, breaks, modem lines and handshaking as on cables.
 #   Com1        a loopback plug wired "modem nul": what is sent comes back, RTS to CTS, DTR to
 #               DSR and DCD;
 #   Com2, Com3  the two ends of a null-modem cable (a second copy of the program takes Com3);
 #   Com4        one end of a straight cable whose other end, com4-peer, is taken by the
-#               interface-unit emulator when build/tools/velmo-emulator exists (started as
+#               interface-unit emulator when velmo-emulator is there beside the line (started as
 #               "velmo-emulator lab:LAB/line/com4-peer"), and left free otherwise.
 # The lab folder holds the line's private folder (line/, its socket) and ports.232, which names
 # the ends in the lab form "ComN=lab:line/comN"; it is the program's working folder. Every
