@@ -17,6 +17,8 @@ PACKAGES=(
     fonts-liberation2 fonts-dejavu-core
     python3                     # checks the test board's drawings
 )
+# The package's test (scripts/test-package.sh): its checkers, and the installed program's window.
+PACKAGES+=(lintian desktop-file-utils appstream x11-utils file)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

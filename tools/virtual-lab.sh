@@ -1,29 +1,41 @@
 #!/usr/bin/env bash
 # Runs a program in a virtual serial lab, for computers without serial ports. The lab's ports are
-# the ends of one simulated line (build/tools/serlinq-lab-line), which carries frames bit by bit
-# in real time: speeds, formats, line errors, breaks, modem lines and handshaking as on cables.
+# the ends of one simulated line (serlinq-lab-line, beside this script once installed, in
+# build/tools in the source tree), which carries frames bit by bit in real time: speeds, formats,
+# line errors, breaks, modem lines and handshaking as on cables.
 #   Com1        a loopback plug wired "modem nul": what is sent comes back, RTS to CTS, DTR to
 #               DSR and DCD;
 #   Com2, Com3  the two ends of a null-modem cable (a second copy of the program takes Com3);
 #   Com4        one end of a straight cable whose other end, com4-peer, is taken by the
-#               interface-unit emulator when build/tools/velmo-emulator exists (started as
+#               interface-unit emulator when velmo-emulator is there beside the line (started as
 #               "velmo-emulator lab:LAB/line/com4-peer"), and left free otherwise.
 # The lab folder holds the line's private folder (line/, its socket) and ports.232, which names
 # the ends in the lab form "ComN=lab:line/comN"; it is the program's working folder. Every
 # process the lab starts is stopped when the program ends, however it ends.
 #
 # Usage: tools/virtual-lab.sh [--dir DIR] [--second] [--] PROGRAM [ARGS...]
-#   --dir DIR  the lab folder (default: lab/ in the repository)
+#   --dir DIR  the lab folder (default: lab/ in the repository, ~/Serlinq once installed)
 #   --second   run PROGRAM as a second copy, in DIR/second, on the lab already running in DIR;
 #              unless DIR/second/config.232 exists, that copy starts on Com3.
 # The exit status is the program's. SERLINQ_LAB_EMULATOR names another emulator to start on
 # com4-peer (the lab's own test uses a stand-in), SERLINQ_LAB_LINE another line daemon.
 set -euo pipefail
 
-repo=$(cd "$(dirname "$0")/.." && pwd)
-emulator=${SERLINQ_LAB_EMULATOR:-$repo/build/tools/velmo-emulator}
-line=${SERLINQ_LAB_LINE:-$repo/build/tools/serlinq-lab-line}
-lab=$repo/lab
+# Installed, the lab's tools sit beside this script (the serlinq-lab command passes the lab
+# folder); in the source tree they are in build/tools and the lab folder is lab/.
+here=$(cd "$(dirname "$0")" && pwd)
+if [[ -x $here/serlinq-lab-line ]]; then
+    tools=$here
+    lab=${HOME:?}/Serlinq
+    start_hint="start serlinq-lab first"
+else
+    repo=$(cd "$here/.." && pwd)
+    tools=$repo/build/tools
+    lab=$repo/lab
+    start_hint="start one first (scripts/run.sh)"
+fi
+emulator=${SERLINQ_LAB_EMULATOR:-$tools/velmo-emulator}
+line=${SERLINQ_LAB_LINE:-$tools/serlinq-lab-line}
 second=false
 
 usage() {
@@ -81,7 +93,7 @@ run_program() {
 
 if $second; then
     if ! lab_running; then
-        echo "No virtual lab is running in $lab: start one first (scripts/run.sh)." >&2
+        echo "No virtual lab is running in $lab: $start_hint." >&2
         exit 1
     fi
     mkdir -p "$lab/second"
@@ -104,7 +116,7 @@ for link in com1 com2 com3 com4 com4-peer; do
     if [[ -L $link ]]; then rm -f "$link"; fi  # left by a lab of pseudo-terminal pairs
 done
 if [[ ! -x $line ]]; then
-    echo "The lab's line $line is not built: run scripts/build.sh first." >&2
+    echo "The lab's line $line is missing (in the source tree: run scripts/build.sh first)." >&2
     exit 1
 fi
 "$line" --folder "$lab/line" >/dev/null &

@@ -131,7 +131,8 @@ MSComm::Error DeviceTransport::openDevice(const OpenRequest& request, bool pty) 
     openDevices().insert(canonical_);
     parser_.reset();
     const std::optional<linemarks::ErrorCounters> counters = platform::errorCounters(fd());
-    hasModemLines_ = platform::modemLines(fd()).has_value();
+    // Without the platform's calls, QSerialPort sets and reads the modem lines.
+    hasModemLines_ = !platform::supported() || platform::modemLines(fd()).has_value();
     hasCounters_ = counters.has_value();
     classifier_.reset(counters, format_.parity != 'N');
     setModemOutputs(request.dtr, request.rts);
@@ -176,7 +177,8 @@ void DeviceTransport::readIncoming() {
     if (!open_ || lost_) return;
     const QByteArray raw = port_->readAll();
     if (raw.isEmpty()) return;
-    if (pseudoTerminal_) {
+    // Marks are only there when the line discipline was asked for them.
+    if (pseudoTerminal_ || !platform::supported()) {
         sink_.received(raw, {});
         return;
     }

@@ -37,7 +37,14 @@ private:
     void poll();
     void onError(QSerialPort::SerialPortError error);
     void release();
-    int fd() const { return int(port_->handle()); }
+    // The descriptor for the platform's serial calls (platform.h); none where they are not made.
+    int fd() const {
+#ifdef Q_OS_UNIX
+        return int(port_->handle());
+#else
+        return -1;
+#endif
+    }
 
     std::unique_ptr<QSerialPort> port_;
     QTimer pollTimer_;

@@ -11,7 +11,9 @@
 
 #include "core/codepage.h"
 #include "serial/devicetransport.h"
+#ifdef Q_OS_LINUX
 #include "serial/labtransport.h"
+#endif
 #include "serial/portmap.h"
 
 using namespace serial;
@@ -264,7 +266,10 @@ struct MSComm::Private {
         };
         sink.progressed = [this] { checkSent(); };
         sink.lost = [this] { onLost(); };
+#ifdef Q_OS_LINUX
+        // The lab's line runs on Linux only: elsewhere a lab end is a device that is not there.
         if (isLabTarget(path)) return std::make_unique<LabTransport>(std::move(sink));
+#endif
         return std::make_unique<DeviceTransport>(std::move(sink));
     }
 
@@ -297,7 +302,9 @@ struct MSComm::Private {
         return fail(NoError);
     }
 
-    bool drained() const { return !open || lost || (heldOutput.isEmpty() && port->drained()); }
+    bool drained() const {
+        return !open || lost || (heldOutput.isEmpty() && port->drained());
+    }
 
     // Lets what is queued leave the line, waiting at most twice the time the queue needs at the
     // requested speed, plus a margin.
