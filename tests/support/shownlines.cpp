@@ -31,7 +31,15 @@ QStringList tableRows(QAccessibleTableInterface* table) {
 QStringList shownLines(QWidget* window) {
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(window);
     if (!a) return {};
-    if (QAccessibleTableInterface* table = a->tableInterface()) return tableRows(table);
+    if (a->tableInterface()) {
+        // A view tells its accessible cells of its model's changes only while an accessibility
+        // bridge is active, which the offscreen platform never has: read through a new
+        // interface, as a screen reader kept up to date would.
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(a));
+        a = QAccessible::queryAccessibleInterface(window);
+        if (!a || !a->tableInterface()) return {};
+        return tableRows(a->tableInterface());
+    }
     QAccessibleTextInterface* text = a->textInterface();
     if (!text) return {};
     QString all = text->text(0, text->characterCount());
