@@ -7,6 +7,7 @@ PACKAGES=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev libgl-dev
     clang-format-14             # the format check of the test command
+    clang-14 libclang-rt-14-dev  # the sanitized build and the fuzz targets (libFuzzer)
     socat                       # virtual null-modem cables and loopback plugs
     sigrok-cli                  # decodes the lab line's captures in the tests
     cups-daemon cups-client cups-core-drivers  # a private print server for the printing tests

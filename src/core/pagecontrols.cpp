@@ -36,6 +36,7 @@ bool readGeometry(const QString& text, QRect* out) {
         if (!ok || v[i] < 0) return false;
     }
     if (v[2] == 0 || v[3] == 0) return false;
+    if (qint64(v[0]) + v[2] > kMaxPageTwips || qint64(v[1]) + v[3] > kMaxPageTwips) return false;
     *out = QRect(v[0], v[1], v[2], v[3]);
     return true;
 }

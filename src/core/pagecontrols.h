@@ -23,6 +23,10 @@
 
 namespace pages {
 
+// The farthest a control may reach to the right or down, in twips: far beyond any screen (some
+// 6 700 pixels), and far enough from int's limits that an edge is always computed exactly.
+inline constexpr int kMaxPageTwips = 100'000;
+
 struct ControlSpec {
     enum class Kind { Picture, Link, Button, Cancel, Frame, Line };
     Kind kind = Kind::Picture;

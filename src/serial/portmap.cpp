@@ -49,18 +49,21 @@ void parseLine(const Line& line, QMap<int, Entry>& map) {
     const int port = portOf(text.left(eq).trimmed().toLower(), &wellFormed);
     if (port == 0) return;
     const QByteArray device = text.mid(eq + 1).trimmed();
+    // Decoding drops a byte-order mark, and other blanks than ASCII's may surround the name: a
+    // device that reads as nothing would lead to the file's own folder.
+    const QString name = QString::fromUtf8(device).trimmed();
     QString problem;
     if (line.cut) {
         problem = named(line, QStringLiteral("coupée là où s'arrête la lecture du fichier"));
     } else if (!wellFormed) {
         problem = named(line, QStringLiteral("nom de port mal écrit (Com1 à Com4)"));
-    } else if (device.isEmpty()) {
+    } else if (name.isEmpty()) {
         problem = named(line, QStringLiteral("aucun périphérique pour Com%1").arg(port));
     } else if (device.contains('\0')) {
         problem =
             named(line, QStringLiteral("caractère nul dans le périphérique de Com%1").arg(port));
     }
-    map.insert(port, problem.isEmpty() ? Entry{QString::fromUtf8(device), {}} : Entry{{}, problem});
+    map.insert(port, problem.isEmpty() ? Entry{name, {}} : Entry{{}, problem});
 }
 
 // A relative device, or the folder of a relative lab end, belongs to the file's folder.

@@ -222,6 +222,26 @@ private slots:
         QTest::newRow("a name twice") << cancel + "bouton | A | 0 0 1 1 | B | | caché" << 2;
         QTest::newRow("no cancel button") << "image | I | 0 0 1 1 | x.svg | | montré" << 0;
         QTest::newRow("two cancel buttons") << cancel + QString(cancel).replace(" A ", " B ") << 0;
+        QTest::newRow("right edge past int")
+            << cancel + "image | I | 2147483647 0 10 10 | x.svg | | caché" << 2;
+        QTest::newRow("bottom edge past int")
+            << cancel + "cadre | F | 0 2147483000 5 1000 | Cadre | | caché" << 2;
+        const QString edge = QStringLiteral("image | I | %1 %2 %3 %4 | x.svg | | caché");
+        const int far = pages::kMaxPageTwips;
+        QTest::newRow("one twip beyond the page, right")
+            << cancel + edge.arg(far - 10).arg(0).arg(11).arg(1) << 2;
+        QTest::newRow("one twip beyond the page, down")
+            << cancel + edge.arg(0).arg(far).arg(1).arg(1) << 2;
+    }
+    // A control may reach the page's farthest edge itself.
+    void controlAtThePageEdge() {
+        const int far = pages::kMaxPageTwips;
+        const pages::ControlTableResult r =
+            pages::parseControls(QStringLiteral("annuler | A | %1 %2 10 20 | Annuler | | montré\n")
+                                     .arg(far - 10)
+                                     .arg(far - 20));
+        QVERIFY2(r.table, qPrintable(r.error));
+        QCOMPARE(r.table->controls[0].geometry, QRect(far - 10, far - 20, 10, 20));
     }
     void controlTableRefused() {
         QFETCH(QString, text);

@@ -34,6 +34,28 @@ private slots:
         QCOMPARE(map.value(port).device, device);
     }
 
+    // A device that decodes to nothing or to blanks alone is no device: the port is missing with
+    // a reason, never the mapping file's own folder.
+    void deviceOfNothing_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("byte-order mark") << QByteArray("Com3=\xEF\xBB\xBF\n");
+        QTest::newRow("mark and blanks") << QByteArray("Com3= \xEF\xBB\xBF \t\r\n");
+        QTest::newRow("no-break space") << QByteArray("Com3=\xC2\xA0\n");
+        QTest::newRow("after a good line") << QByteArray("Com3=/dev/ttyS9\nCom3=\xEF\xBB\xBF\n");
+    }
+    void deviceOfNothing() {
+        QFETCH(QByteArray, text);
+        QTemporaryDir dir;
+        QFile f(dir.filePath("ports.232"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        f.close();
+        const portmap::Entry e = portmap::resolve(3, dir.path());
+        QCOMPARE(e.device, QString());
+        QVERIFY(e.problem.contains(QStringLiteral("Com3")));
+        QCOMPARE(portmap::resolve(2, dir.path()).device, portmap::defaultDevice(2));
+    }
+
     void resolve() {
         QTemporaryDir dir;
         QCOMPARE(portmap::resolveDevice(1, dir.path()), portmap::defaultDevice(1));

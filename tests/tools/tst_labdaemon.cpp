@@ -30,6 +30,15 @@ namespace {
 
 constexpr qint64 kMegabyte = 1024 * 1024;
 
+// Under AddressSanitizer the daemon keeps freed memory aside, maps shadow memory and runs a few
+// times slower: the plain build holds it to the figures, the sanitized one to bounds that much
+// wider, which still catch a daemon that grows with its traffic or stops serving a pair.
+#ifdef SERLINQ_SANITIZED
+constexpr qint64 kSlack = 4;
+#else
+constexpr qint64 kSlack = 1;
+#endif
+
 struct Hostiles {
     std::vector<std::unique_ptr<LabWriter>> writers;
     std::vector<std::unique_ptr<LabClient>> sleepers;  // attached, never reading
@@ -83,11 +92,11 @@ private slots:
         const qint64 growth = residentBytes(lab.processId()) - before;
         const qint64 character = 10 * labline::kNanosPerSecond / 9600;
         QVERIFY(probe.count() > 50);
-        QVERIFY2(probe.percentile(50) < 20 * character,
+        QVERIFY2(probe.percentile(50) < 20 * kSlack * character,
                  qPrintable(QString::number(probe.percentile(50))));
         QVERIFY2(probe.percentile(100) < 250'000'000,
                  qPrintable(QString::number(probe.percentile(100))));
-        QVERIFY2(growth < 20 * kMegabyte, qPrintable(QString::number(growth)));
+        QVERIFY2(growth < 20 * kSlack * kMegabyte, qPrintable(QString::number(growth)));
         // A writer is held back by its socket, not swallowed: a few seconds of its line and what
         // the buffers hold.
         for (auto& w : h.writers) {
@@ -182,7 +191,7 @@ private slots:
         ::close(fd);
         QVERIFY2(written < 4 * kMegabyte, qPrintable(QString::number(written)));
         const qint64 growth = residentBytes(lab.processId()) - before;
-        QVERIFY2(growth < 20 * kMegabyte, qPrintable(QString::number(growth)));
+        QVERIFY2(growth < 20 * kSlack * kMegabyte, qPrintable(QString::number(growth)));
     }
 
     // A client on the loopback plug writes and does not read for a while: what it gets back is
