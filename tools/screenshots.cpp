@@ -38,6 +38,7 @@
 #include "core/accesscode.h"
 #include "core/appstate.h"
 #include "core/codepage.h"
+#include "core/framebits.h"
 #include "serial/mscomm.h"
 #include "support/labline.h"
 #include "support/menuwalk.h"
@@ -47,6 +48,7 @@
 #include "ui/hardware/fbrcable.h"
 #include "ui/hardware/fessai2pc.h"
 #include "ui/hardware/feuille.h"
+#include "ui/hardware/foscillo.h"
 #include "ui/hardware/ftest.h"
 #include "ui/hardware/velmoconsole.h"
 #include "ui/reference/finfo.h"
@@ -532,6 +534,29 @@ void menuWalkShots(Forms& forms, const QString& out) {
     }
 }
 
+// The oscilloscope showing "A" at 9600 bauds, 7 bits, even parity, sent on TxD and answered on
+// RxD a little later.
+void oscilloShots(Forms& forms, const QString& out) {
+    FOscillo& o = forms.get<FOscillo>();
+    const scope::FrameFormat f{9600, 7, u'E', 1};
+    o.present({{"TxD", QColor(0xc0, 0, 0)}, {"RxD", QColor(0, 0x50, 0xc0)}}, f);
+    const QString bits = frame::BuildFrameBits(65, "7", "E", "1");
+    for (int channel = 0; channel < 2; ++channel) {
+        const scope::Nanos start = 1'000'000 + channel * 600'000;
+        QList<scope::Edge> edges;
+        for (int i = 0; i <= bits.size(); ++i)
+            edges << scope::Edge{scope::bitStart(start, i, f.baud),
+                                 i == bits.size() || bits[i] == u'1'};
+        o.addChanges(channel, edges);
+    }
+    o.setLineTime(scope::kSecond);
+    o.refresh();
+    save(&o, out, "oscillo-A-7E1");
+    QGuiApplication::primaryScreen()->grabWindow(0).save(
+        QDir(out).filePath("oscillo-A-7E1-screen.png"));
+    o.Annuler_Click();
+}
+
 // The scenes that take an option: the whole program's windows otherwise.
 struct Scene {
     const char* option;
@@ -557,6 +582,7 @@ const Scene kScenes[] = {
          animationShots(f, o);
      }},
     {"--about", [](Forms& f, const QString&, const QString& o) { aboutShots(f, o); }},
+    {"--oscillo", [](Forms& f, const QString&, const QString& o) { oscilloShots(f, o); }},
     {"--menu-walk", [](Forms& f, const QString&, const QString& o) { menuWalkShots(f, o); }},
 };
 

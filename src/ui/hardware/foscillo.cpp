@@ -61,6 +61,7 @@ FOscillo::FOscillo(Forms& forms, QWidget* parent) : QWidget(parent), forms_(form
     connect(escape, &QShortcut::activated, this, &FOscillo::Annuler_Click);
     formkit::refuseClose(this, [this] { Annuler_Click(); });
     resize(720, 520);
+    formkit::centreOnScreen(this);
 }
 
 void FOscillo::buildControls() {

@@ -91,6 +91,15 @@ void ScopeScreen::paintGrid(QPainter& p) const {
         }
         p.setPen(traces_[c].colour);
         p.drawText(b.left() + 4, b.top() + kLineHeight - 2, traces_[c].name);
+        // The two levels of the wire, at the right of the band.
+        p.setPen(kAxis);
+        for (int v : {scope::kSpaceVolts, 0, scope::kMarkVolts}) {
+            const QString text = v > 0   ? QStringLiteral("+%1 V").arg(v)
+                                 : v < 0 ? QStringLiteral("\u2212%1 V").arg(-v)
+                                         : QStringLiteral("0 V");
+            const QRect box(g.right() - 60, yOf(c, v) - kLineHeight, 56, kLineHeight);
+            p.drawText(box, Qt::AlignRight | Qt::AlignBottom, text);
+        }
     }
     p.setPen(QPen(kAxis, 1));
     p.drawRect(g);
