@@ -3,7 +3,9 @@
 // the first argument). Prints, per direction, the characters delivered against the line's
 // capacity, how late each delivery to the program is against the ideal clock (one frame per
 // character, in the phase of the least late delivery), and the daemon's processor time and
-// wake-ups.
+// wake-ups. The run is made twice: on the bare line, then with com4 offered as a pseudo-terminal
+// and every wire captured to a file. Then the ends stay open and quiet for a while: the daemon's
+// processor time and wake-ups then, for 5 s (or the seconds given as the third argument).
 //
 // Then the same cable carries a character every 20 ms at 9600 bauds for 10 s (or the seconds
 // given as the second argument), first alone, then beside programs that misuse the other ends:
@@ -15,6 +17,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <limits>
@@ -92,8 +95,26 @@ void report(const Direction& d, double seconds) {
         p99 / 1e3, worst / 1e3, double(worst) / kFrameNs);
 }
 
-void run(int seconds) {
-    testsupport::LabLine lab;
+struct Daemon {
+    qint64 pid;
+    qint64 cpu0;
+    qint64 wakeUps0;
+    explicit Daemon(qint64 processId)
+        : pid(processId), cpu0(processCpuNs(pid)), wakeUps0(processWakeUps(pid)) {}
+    void print(double elapsed) const {
+        const qint64 cpu = processCpuNs(pid) - cpu0;
+        const qint64 wakeUps = processWakeUps(pid) - wakeUps0;
+        std::printf(
+            "daemon processor time: %.3f s, %.2f %% of one core; %.0f wake-ups a second, "
+            "%.1f us each\n",
+            cpu / 1e9, 100.0 * double(cpu) / 1e9 / elapsed, double(wakeUps) / elapsed,
+            double(cpu) / 1e3 / double(qMax<qint64>(wakeUps, 1)));
+    }
+};
+
+void run(int seconds, int idleSeconds, const testsupport::LabLineOptions& options,
+         const char* setting) {
+    testsupport::LabLine lab(options);
     if (!lab.isReady()) {
         std::printf("no lab line: %s\n", qPrintable(lab.errorString()));
         return;
@@ -125,29 +146,37 @@ void run(int seconds) {
         std::printf("the ends would not open\n");
         return;
     }
-    const qint64 cpu0 = processCpuNs(lab.processId());
-    const qint64 wakeUps0 = processWakeUps(lab.processId());
+    const Daemon busy(lab.processId());
     const qint64 start = clock.nsecsElapsed();
     keepFull(a);
     keepFull(b);
     testsupport::settle(seconds * 1000);
     running = false;
     const double elapsed = double(clock.nsecsElapsed() - start) / 1e9;
-    const qint64 cpu = processCpuNs(lab.processId()) - cpu0;
-    const qint64 wakeUps = processWakeUps(lab.processId()) - wakeUps0;
     std::printf(
-        "Lab line, null-modem cable, %d bauds 8N1 both ways for %.1f s (bit %.1f us, "
+        "Lab line%s, null-modem cable, %d bauds 8N1 both ways for %.1f s (bit %.1f us, "
         "frame %.1f us)\n",
-        kSpeed, elapsed, kBitNs / 1e3, kFrameNs / 1e3);
+        setting, kSpeed, elapsed, kBitNs / 1e3, kFrameNs / 1e3);
     report(ab, elapsed);
     report(ba, elapsed);
-    std::printf(
-        "daemon processor time: %.3f s, %.2f %% of one core; %.0f wake-ups a second, "
-        "%.1f us each\n",
-        cpu / 1e9, 100.0 * double(cpu) / 1e9 / elapsed, double(wakeUps) / elapsed,
-        double(cpu) / 1e3 / double(qMax<qint64>(wakeUps, 1)));
+    busy.print(elapsed);
     a.setOutBufferCount(0);
     b.setOutBufferCount(0);
+    // What the senders had queued drains first; then nothing moves.
+    testsupport::settle(2 * MSComm::kOutputQueueLimit * kFrameNs / 1'000'000);
+    const Daemon quiet(lab.processId());
+    testsupport::settle(idleSeconds * 1000);
+    std::printf("idle, the ends open, for %d s: ", idleSeconds);
+    quiet.print(idleSeconds);
+}
+
+void runBoth(int seconds, int idleSeconds) {
+    run(seconds, idleSeconds, {}, "");
+    const QTemporaryDir capture;
+    testsupport::LabLineOptions options;
+    options.capture = capture.filePath(QStringLiteral("wires.vcd"));
+    options.ptys.insert(QStringLiteral("com4"), QStringLiteral("com4.pty"));
+    run(seconds, idleSeconds, options, " (com4 a pseudo-terminal, every wire captured)");
 }
 
 constexpr int kProbeIntervalMs = 20;
@@ -203,7 +232,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? QByteArray(argv[1]).toInt() : 30;
     const int probeSeconds = argc > 2 ? QByteArray(argv[2]).toInt() : 10;
-    run(seconds);
+    const int idleSeconds = argc > 3 ? QByteArray(argv[3]).toInt() : 5;
+    runBoth(seconds, idleSeconds);
     runProbes(probeSeconds);
     return 0;
 }

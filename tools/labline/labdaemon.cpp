@@ -446,8 +446,13 @@ void LabDaemon::run(const QString& quietEnd) {
     resumeHeld();
 }
 
+// The characters of a batch go as few datagrams as their order with the other events allows;
+// the counts of a transmit queue replace one another, so only the latest of each goes, after
+// the batch.
 void LabDaemon::dispatch(const QList<Event>& events, const QString& quietEnd) {
     QMap<QString, QByteArray> received;  // intact codes not handed out yet, per end
+    QMap<QString, qint64> progress;
+    QMap<QString, qint64> room;
     auto flush = [&](const QString& end) {
         QByteArray codes = received.take(end);
         for (qsizetype i = 0; i < codes.size(); i += wire::kMaxData)
@@ -456,31 +461,39 @@ void LabDaemon::dispatch(const QList<Event>& events, const QString& quietEnd) {
     for (const Event& e : events) {
         if (e.kind == Event::Kind::Received && !e.framingError && !e.parityError) {
             received[e.end].append(char(e.value));
-            continue;
-        }
-        flush(e.end);
-        switch (e.kind) {
-            case Event::Kind::Received:
-                sendTo(e.end, Message{Type::Errored, e.value, {}});
-                break;
-            case Event::Kind::LineError:
-                sendTo(e.end, Message{Type::LineError, e.value, {}});
-                break;
-            case Event::Kind::TxProgress:
-                sendTo(e.end, Message{Type::TxProgress, e.value, {}});
-                break;
-            case Event::Kind::TxRoom:
-                sendTo(e.end, Message{Type::TxRoom, e.value, {}});
-                break;
-            case Event::Kind::Modem:
-                if (e.end != quietEnd)
-                    sendTo(
-                        e.end,
-                        Message{Type::Modem, e.value | inputBits(line_.inputs(e.end)) << 16, {}});
-                break;
+        } else if (e.kind == Event::Kind::TxProgress) {
+            progress[e.end] = e.value;
+        } else if (e.kind == Event::Kind::TxRoom) {
+            room[e.end] = e.value;
+        } else {
+            flush(e.end);
+            dispatchOne(e, quietEnd);
         }
     }
     for (const QString& end : received.keys()) flush(end);
+    for (auto it = room.cbegin(); it != room.cend(); ++it)
+        sendTo(it.key(), Message{Type::TxRoom, it.value(), {}});
+    for (auto it = progress.cbegin(); it != progress.cend(); ++it)
+        sendTo(it.key(), Message{Type::TxProgress, it.value(), {}});
+}
+
+void LabDaemon::dispatchOne(const Event& e, const QString& quietEnd) {
+    switch (e.kind) {
+        case Event::Kind::Received:
+            sendTo(e.end, Message{Type::Errored, e.value, {}});
+            break;
+        case Event::Kind::LineError:
+            sendTo(e.end, Message{Type::LineError, e.value, {}});
+            break;
+        case Event::Kind::Modem:
+            if (e.end != quietEnd)
+                sendTo(e.end,
+                       Message{Type::Modem, e.value | inputBits(line_.inputs(e.end)) << 16, {}});
+            break;
+        case Event::Kind::TxProgress:
+        case Event::Kind::TxRoom:
+            break;
+    }
 }
 
 void LabDaemon::sendTo(const QString& end, const Message& m) {

@@ -80,6 +80,7 @@ private:
     // Runs the line to now, hands out what happened and sets the timer to the next wake-up.
     void run(const QString& quietEnd = {});
     void dispatch(const QList<labline::Event>& events, const QString& quietEnd);
+    void dispatchOne(const labline::Event& event, const QString& quietEnd);
     void sendTo(const QString& end, const labline::wire::Message& m);
     void armTimer();
 

@@ -42,13 +42,14 @@ void Decoder::lineChanged(Nanos at, Level level) {
         parityError_ = false;
         allSpace_ = true;
         markSeen_ = false;
+        scheduleSample();
     }
 }
 
-std::optional<Nanos> Decoder::nextSample() const {
-    if (!reading_) return std::nullopt;
+// The line asks for the next sample far more often than it takes one.
+void Decoder::scheduleSample() {
     const qint64 halfTicks = cell_ * kHalfTicksPerBit + kSampleOffset;
-    return start_ + unitsToNanos(halfTicks, kHalfTicksPerBit * format_.speed);
+    sampleAt_ = start_ + unitsToNanos(halfTicks, kHalfTicksPerBit * format_.speed);
 }
 
 std::optional<Nanos> Decoder::deliveryDue() const {
@@ -80,6 +81,7 @@ std::optional<Decoded> Decoder::takeSample() {
     }
     if (bit == Level::Mark) allSpace_ = false;
     ++cell_;
+    scheduleSample();
     return std::nullopt;
 }
 

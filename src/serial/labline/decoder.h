@@ -35,7 +35,9 @@ public:
     Level level() const { return level_; }
 
     // When the next sample is due, if a frame is being read.
-    std::optional<Nanos> nextSample() const;
+    std::optional<Nanos> nextSample() const {
+        return reading_ ? std::optional<Nanos>(sampleAt_) : std::nullopt;
+    }
     // Samples the wire at nextSample(); gives the frame once its first stop bit is read.
     std::optional<Decoded> takeSample();
     // When the frame being read will be handed over, if it turns out to be one.
@@ -43,6 +45,7 @@ public:
 
 private:
     Level sampled();
+    void scheduleSample();
     std::optional<Decoded> finishFrame(Level stop);
 
     Format format_;
@@ -51,6 +54,7 @@ private:
     Nanos quietUntil_ = 0;
     Nanos start_ = 0;
     int cell_ = 0;  // next cell to sample: 0 start, then data, parity, first stop
+    Nanos sampleAt_ = 0;
     int data_ = 0;
     bool parityError_ = false;
     bool allSpace_ = true;

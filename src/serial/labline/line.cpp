@@ -17,6 +17,10 @@ void earliest(std::optional<Nanos>& best, std::optional<Nanos> candidate) {
     if (candidate && (!best || *candidate < *best)) best = candidate;
 }
 
+Nanos handOverDelay(const Format& format) {
+    return kHandOverFrames * frameNanos(format);
+}
+
 struct SignalName {
     Signal signal;
     const char* name;
@@ -287,21 +291,49 @@ std::optional<Nanos> Line::nextActivity() const {
     return next;
 }
 
+// Waiting for a batch only pays while the sender has more to send, and no longer than until it
+// has sent what it holds: a character alone, or the last of a burst, goes at its own time.
 std::optional<Nanos> Line::nextWakeUp() const {
     std::optional<Nanos> next;
+    if (!events_.isEmpty()) next = now_;
     for (const End& e : ends_) {
-        if (!e.deliveries.isEmpty()) earliest(next, e.deliveries.front().at);
         if (e.in.ri) earliest(next, e.ringEnds);
-        if (e.sending) earliest(next, e.streamEnd);
-        earliest(next, e.decoder.deliveryDue());
-        // A frame already on its way to us cannot be handed over sooner than one of our frames
-        // after its first edge.
-        if (e.rxFrom >= 0 && !e.decoder.deliveryDue()) {
-            const Wire& coming = ends_[e.rxFrom].shifterEdges;
-            if (!coming.isEmpty()) earliest(next, coming.front().at + frameNanos(e.format));
+        // A closed end reports nothing: what goes on at it waits for the next command.
+        if (!e.open) continue;
+        const Nanos delay = handOverDelay(e.format);
+        if (e.sending) earliest(next, dueFrom(e, e.streamEnd, delay));
+        if (e.rxFrom < 0) continue;
+        const End& source = ends_[e.rxFrom];
+        if (!e.deliveries.isEmpty())
+            earliest(next, dueFrom(source, e.deliveries.front().at, delay));
+        if (const std::optional<Nanos> due = e.decoder.deliveryDue()) {
+            earliest(next, dueFrom(source, *due, delay));
+        } else if (const std::optional<Nanos> edge = nextEdge(source)) {
+            // A frame not begun yet cannot be handed over sooner than one of our frames after the
+            // sender's next edge.
+            earliest(next, dueFrom(source, *edge + frameNanos(e.format), delay));
         }
     }
     return next;
+}
+
+Nanos Line::dueFrom(const End& source, Nanos at, Nanos delay) const {
+    if (!moreToSend(source)) return at;
+    const qint64 frames = source.queue.size() + (source.immediate >= 0 ? 1 : 0);
+    const qint64 halfBits = source.streamHalfBits + frames * frameHalfBits(source.format);
+    const Nanos drained = source.streamOrigin + halfBitsToNanos(halfBits, source.format.speed);
+    return std::clamp(drained, at, at + delay);
+}
+
+bool Line::moreToSend(const End& e) const {
+    return e.open && e.sending && !e.lineBreak &&
+           (e.immediate >= 0 || (!e.queue.isEmpty() && !heldByFlow(e)));
+}
+
+std::optional<Nanos> Line::nextEdge(const End& e) const {
+    if (!e.shifterEdges.isEmpty()) return e.shifterEdges.front().at;
+    if (moreToSend(e)) return e.streamEnd;
+    return std::nullopt;
 }
 
 // What happens at one instant, in cause-to-effect order: characters handed over (an Xoff may

@@ -35,6 +35,10 @@ enum CommEvent {
 
 // A ring lasts as long as a telephone's ring tone burst.
 inline constexpr Nanos kRingPulse = 2 * kNanosPerSecond;
+// A receiving UART hands its characters over in batches, from its FIFO, yet never later than
+// this many of its character times after a character's last stop bit; the line hands out what
+// happened the same way, each event at most this many character times of its end after its time.
+inline constexpr int kHandOverFrames = 4;
 // Characters a UART's transmit FIFO takes beyond the one being shifted out: a driver hands them
 // over at once, so that they no longer count as held back by the line.
 inline constexpr int kTxFifoDepth = 16;
@@ -116,7 +120,10 @@ public:
     // Runs the line up to `now`; the events since the last call, commands' included, in time
     // order.
     QList<Event> advance(Nanos now);
-    // The earliest time at which advance() may have something to hand back.
+    // When advance() must next be called: the earliest moment an event falls due, at most
+    // kHandOverFrames character times of its end after it happens. Nothing while the line has
+    // nothing to tell. Events keep their own times, and the line's state its exact timing,
+    // whenever advance() is called.
     std::optional<Nanos> nextWakeUp() const;
     Nanos now() const { return now_; }
 
@@ -180,6 +187,11 @@ private:
     void tryStart(End& e, Nanos t);
     void updateRoom(End& e, Nanos t);
     bool heldByFlow(const End& e) const;
+    // Another frame follows the one on the wire, back to back.
+    bool moreToSend(const End& e) const;
+    // When an event at `at` of a line fed by `source` falls due.
+    Nanos dueFrom(const End& source, Nanos at, Nanos delay) const;
+    std::optional<Nanos> nextEdge(const End& e) const;
     void driveTxd(int index, Nanos t);
     Level txdLevel(const End& e) const;
     bool rtsOut(int index) const;

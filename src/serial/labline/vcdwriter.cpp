@@ -11,6 +11,9 @@ constexpr int kIdChars = 94;
 }  // namespace
 
 VcdWriter::VcdWriter(QIODevice* out, const QStringList& ends) : out_(out), ends_(ends) {
+    for (const QString& end : ends_) {
+        for (int s = 0; s < kSignalCount; ++s) ids_.append(identifier(end, Signal(s)));
+    }
     writeHeader();
 }
 
@@ -51,14 +54,15 @@ void VcdWriter::writeHeader() {
 }
 
 void VcdWriter::change(Nanos at, const QString& end, Signal signal, bool high) {
-    if (!ends_.contains(end)) return;
-    QByteArray text;
+    const qsizetype index = ends_.indexOf(end);
+    if (index < 0) return;
+    text_.resize(0);
     if (at != written_) {
-        text = '#' + QByteArray::number(at) + '\n';
+        text_.append('#').append(QByteArray::number(at)).append('\n');
         written_ = at;
     }
-    text += (high ? '1' : '0') + identifier(end, signal) + '\n';
-    out_->write(text);
+    text_.append(high ? '1' : '0').append(ids_[index * kSignalCount + int(signal)]).append('\n');
+    out_->write(text_);
 }
 
 LevelProbe VcdWriter::probe() {

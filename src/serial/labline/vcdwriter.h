@@ -27,7 +27,9 @@ private:
 
     QIODevice* out_;
     QStringList ends_;
+    QList<QByteArray> ids_;  // per end, per signal
     Nanos written_ = 0;
+    QByteArray text_;  // reused: a busy line changes a wire every few microseconds
 };
 
 }  // namespace labline

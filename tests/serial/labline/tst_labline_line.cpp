@@ -1,5 +1,5 @@
-// The lab line: ends, cables and plugs, breaks, pacing, flow control, modem lines, noise, the
-// transmit queue and the wake-up times a driver relies on.
+// The lab line: ends, cables and plugs, breaks, pacing, flow control, modem lines, noise and the
+// transmit queue.
 #include <QtTest>
 #include <limits>
 
@@ -470,42 +470,6 @@ private slots:
         QCOMPARE(rig.line.txRoom("com1"), expected);
         const QList<int> told = rig.values("com1", Event::Kind::TxRoom);
         QCOMPARE(told.isEmpty() ? qint64(kTxFifoDepth) : qint64(told.last()), expected);
-    }
-
-    // A driver that sleeps until nextWakeUp() and then advances gets every event at its own
-    // time, also when the receiver hands a character over before the sender's frame ends.
-    void wakeUps_data() {
-        QTest::addColumn<QString>("sender");
-        QTest::addColumn<QString>("receiver");
-        QTest::newRow("same") << "9600,N,8,1"
-                              << "9600,N,8,1";
-        QTest::newRow("faster receiver") << "4800,N,8,2"
-                                         << "9600,N,7,1";
-        QTest::newRow("slower receiver") << "9600,N,8,1"
-                                         << "4800,N,8,2";
-    }
-    void wakeUps() {
-        QFETCH(QString, sender);
-        QFETCH(QString, receiver);
-        Line line;
-        line.cableNullModem("com1", "com2");
-        line.open(0, "com1", *parseSettings(sender), Handshake::None, true, true);
-        line.open(0, "com2", *parseSettings(receiver), Handshake::None, true, true);
-        line.advance(0);
-        line.write(kMs, "com1", "wake up");
-        line.advance(kMs);  // what the write itself reported
-        int received = 0;
-        int progress = 0;
-        for (auto t = line.nextWakeUp(); t; t = line.nextWakeUp()) {
-            QVERIFY(*t >= line.now());
-            for (const Event& e : line.advance(*t)) {
-                QCOMPARE(e.at, *t);
-                received += e.kind == Event::Kind::Received;
-                progress += e.kind == Event::Kind::TxProgress;
-            }
-        }
-        QVERIFY(received > 0);
-        QCOMPARE(progress, 7);
     }
 };
 
