@@ -27,7 +27,10 @@ bool isNoCode(const QString& stored) {
 bool isStorable(const QString& clear) {
     if (clear.size() != 5) return false;
     if (clear.contains(QLatin1Char('"'))) return false;
-    if (clear.contains(QLatin1Char('\r')) || clear.contains(QLatin1Char('\n'))) return false;
+    // Control characters include line breaks and the code page's five unassigned bytes.
+    for (QChar ch : clear) {
+        if (ch.category() == QChar::Other_Control) return false;
+    }
     return cp1252::canEncode(clear);
 }
 

@@ -22,8 +22,8 @@ QString storedNoCode();
 bool isNoCode(const QString& stored);
 
 // Whether a clear code can be kept in config.232 faithfully: exactly five characters, no double
-// quote and no line break (the file has no escape), every character with a byte in the file's
-// code page.
+// quote and no control character (the file has no escape, and a code must be typeable), every
+// character with a byte in the file's code page.
 bool isStorable(const QString& clear);
 
 // How an entry for a new access code is taken: the empty text (cancel or nothing typed), an

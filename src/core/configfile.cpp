@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
 
 #include "core/accesscode.h"
 #include "core/codepage.h"
@@ -86,7 +87,11 @@ std::optional<LinkRecord> parse(const QByteArray& bytes) {
     const auto handshake = bareInteger(f[10]);
     if (!portNumber || !handshake) return std::nullopt;
 
+    // A control character cannot be typed at the prompt: such a code would lock everyone out.
     const QString stored = f[11].text;
+    if (std::any_of(stored.begin(), stored.end(),
+                    [](QChar ch) { return ch.category() == QChar::Other_Control; }))
+        return std::nullopt;
     LinkRecord c = linkconfig::defaults(accesscode::isStorable(accesscode::FromStoredOrder(stored))
                                             ? stored
                                             : accesscode::storedNoCode());

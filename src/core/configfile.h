@@ -18,7 +18,7 @@ QByteArray format(const LinkRecord& config);
 // expected kinds (quoted texts, two integers) or is not one line. A field whose value lies outside
 // its family (speed "9601", port 7, a parity name that disagrees with its letter ...) is replaced
 // by the default of that family; an access code that is not five storable characters becomes
-// "no code".
+// "no code", but one holding a control character (nobody could type it) makes the file corrupt.
 std::optional<LinkRecord> parse(const QByteArray& bytes);
 
 // What reading config.232 gave.

@@ -2,14 +2,18 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace portmap {
 
 namespace {
 
 constexpr int kPorts = 4;
+// One character in this many, control or not UTF-8, is the most a text file has.
+constexpr int kBinaryShare = 4;
 const QByteArray kByteOrderMark("\xEF\xBB\xBF");
 const QByteArray kLabPrefix("lab:");
 
@@ -69,6 +73,40 @@ QString anchored(const QString& device, const QString& dir) {
     return QDir::isRelativePath(device) ? QDir(dir).absoluteFilePath(device) : device;
 }
 
+QMap<int, Entry> allMissing(const QString& why) {
+    QMap<int, Entry> map;
+    for (int port = 1; port <= kPorts; ++port)
+        map.insert(port, Entry{{}, QStringLiteral("ports.232 : ") + why});
+    return map;
+}
+
+bool looksUtf16(const QByteArray& text) {
+    if (text.startsWith("\xFF\xFE") || text.startsWith("\xFE\xFF")) return true;
+    // UTF-16 puts a NUL beside every Latin letter, from the first one on.
+    auto latin = [](char c) { return c >= ' ' && c <= '~'; };
+    return text.size() >= 2 &&
+           ((text.at(0) == '\0' && latin(text.at(1))) || (text.at(1) == '\0' && latin(text.at(0))));
+}
+
+// Text has few control characters and little that is not UTF-8: past a quarter of the
+// characters, the file is something else saved under the name.
+bool looksBinary(const QByteArray& text) {
+    const QString decoded = QString::fromUtf8(text);
+    const qsizetype odd = std::count_if(decoded.begin(), decoded.end(), [](QChar c) {
+        return c == QChar::ReplacementCharacter ||
+               (c.category() == QChar::Other_Control && c != '\t' && c != '\n' && c != '\r');
+    });
+    return odd * kBinaryShare > decoded.size();
+}
+
+// Why the text read is not a mapping at all, or nothing.
+QString notText(const QByteArray& text) {
+    if (looksUtf16(text))
+        return QStringLiteral("le fichier est écrit en UTF-16 ; enregistrez-le en UTF-8");
+    if (looksBinary(text)) return QStringLiteral("le fichier n'est pas du texte");
+    return {};
+}
+
 }  // namespace
 
 QString defaultDevice(int portNumber) {
@@ -81,6 +119,7 @@ QString defaultDevice(int portNumber) {
 }
 
 QMap<int, Entry> parse(const QByteArray& text, bool cut) {
+    if (const QString why = notText(text); !why.isEmpty()) return allMissing(why);
     QMap<int, Entry> map;
     const QByteArray body = text.startsWith(kByteOrderMark) ? text.mid(3) : text;
     const QList<QByteArray> lines = body.split('\n');
@@ -102,8 +141,14 @@ QMap<int, Entry> parse(const QByteArray& text, bool cut) {
 
 Entry resolve(int portNumber, const QString& dir) {
     if (portNumber < 1 || portNumber > kPorts) return {};
-    QFile file(QDir(dir).filePath(QStringLiteral("ports.232")));
-    if (!file.open(QIODevice::ReadOnly)) return Entry{defaultDevice(portNumber), {}};
+    const QString path = QDir(dir).filePath(QStringLiteral("ports.232"));
+    const QFileInfo info(path);
+    if (!info.exists()) return Entry{defaultDevice(portNumber), {}};
+    if (info.isDir())
+        return allMissing(QStringLiteral("c'est un dossier, pas un fichier")).value(portNumber);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return allMissing(QStringLiteral("le fichier ne peut pas être lu")).value(portNumber);
     const QByteArray text = file.read(kMaxFileBytes);
     const bool cut = !file.atEnd();
     const QMap<int, Entry> map = parse(text, cut);

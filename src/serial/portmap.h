@@ -7,7 +7,9 @@
 // Once present the file is the whole truth for the ports it names: a line for a port that is
 // malformed makes that port missing, with the line named (in the user's language, since the
 // port test shows it), never the default device (which is the console of many machines). A file
-// that starts with a UTF-8 byte-order mark is read as if it had none.
+// that starts with a UTF-8 byte-order mark is read as if it had none. A file that cannot be read,
+// a folder under the name, or a file that is not UTF-8 text (UTF-16, binary) makes every port
+// missing, with the file and the reason named.
 
 #include <QByteArray>
 #include <QMap>
@@ -29,7 +31,8 @@ struct Entry {
 
 // The ports a ports.232 text names: port number -> entry. Blank lines, "#" comments, lines
 // without "=" and names of other ports are skipped; the last line for a port wins. `cut`: the
-// text is only the start of a longer file; a port not named in it is missing.
+// text is only the start of a longer file; a port not named in it is missing. A text that is not
+// UTF-8 text names every port as missing.
 QMap<int, Entry> parse(const QByteArray& text, bool cut = false);
 
 // Where port 1..4 leads, looking for ports.232 in `dir` (relative devices are the folder's).

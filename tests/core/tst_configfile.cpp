@@ -4,6 +4,7 @@
 #include "core/accesscode.h"
 #include "core/codepage.h"
 #include "core/configfile.h"
+#include "support/protect.h"
 
 namespace {
 
@@ -55,6 +56,9 @@ private slots:
         QTest::newRow("six") << "abcdef" << false;
         QTest::newRow("double quote") << "ab\"cd" << false;
         QTest::newRow("line break") << "ab\ncd" << false;
+        QTest::newRow("tab") << "ab\tcd" << false;
+        QTest::newRow("an unassigned byte's character") << QStringLiteral("ab\u0090cd") << false;
+        QTest::newRow("the euro sign") << QStringLiteral("ab\u20ACcd") << true;
         QTest::newRow("outside the code page") << QStringLiteral("ab\u4E2Dcd") << false;
     }
     void storable() {
@@ -274,6 +278,89 @@ private slots:
             QVERIFY(!wrote);
             QCOMPARE(readAll(lockedPath), kDefaultLine);
         }
+    }
+
+    // Every byte value in the access-code field: a code that can be typed is read, and can be
+    // set again from the keyboard; one nobody could type makes the file corrupt.
+    void accessCodeEveryByte() {
+        const QList<int> unassigned{0x81, 0x8D, 0x8F, 0x90, 0x9D};
+        for (int b = 0; b < 256; ++b) {
+            QByteArray field("\"t?ipu\"");
+            field[2] = char(b);
+            QByteArray bytes = kDefaultLine;
+            bytes.replace("\"tlipu\"", field);
+            const bool typeable = b >= 0x20 && b != 0x7F && b != '"' && !unassigned.contains(b);
+            const auto parsed = configfile::parse(bytes);
+            QVERIFY2(parsed.has_value() == typeable, qPrintable(QString::number(b, 16)));
+            if (!typeable) continue;
+            const QString clear = accesscode::FromStoredOrder(parsed->AccessCode);
+            QCOMPARE(accesscode::judgeNewCode(clear), accesscode::NewCodeEntry::Accept);
+        }
+    }
+
+    // Hostile files: each ends on the defaults or on a record that writes back the same.
+    void hostileFiles_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QRandomGenerator random(23);
+        for (int i = 0; i < 40; ++i) {
+            QByteArray noise(random.bounded(1, 200), Qt::Uninitialized);
+            for (char& c : noise) c = char(random.bounded(256));
+            QTest::addRow("random bytes %d", i) << noise;
+            QByteArray line = kDefaultLine;
+            line[random.bounded(int(line.size()))] = char(random.bounded(256));
+            QTest::addRow("one byte changed %d", i) << line;
+        }
+        for (qsizetype n = 0; n + 2 < kDefaultLine.size(); n += 3)
+            QTest::addRow("cut after %lld bytes", qint64(n)) << kDefaultLine.left(n);
+        QTest::newRow("a 10 MB line") << QByteArray(10 * 1024 * 1024, '"');
+        QTest::newRow("the line, then 10 MB") << kDefaultLine + QByteArray(10 << 20, 'x');
+        QTest::newRow("quotes missing") << QByteArray(kDefaultLine).replace("\"", "");
+        QTest::newRow("UTF-16")
+            << QByteArray("\xFF\xFE", 2) +
+                   QByteArray(kDefaultLine).replace("\"", QByteArray("\"\0", 2));
+    }
+    void hostileFiles() {
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("config.232");
+        writeAll(path, bytes);
+        const auto loaded = configfile::LoadConfiguration(path);
+        if (loaded.outcome != configfile::LoadOutcome::Read) {
+            QCOMPARE(loaded.config, linkconfig::defaults(accesscode::storedNoCode()));
+            return;
+        }
+        const auto again = configfile::parse(configfile::format(loaded.config));
+        QVERIFY(again.has_value());
+        QCOMPARE(*again, loaded.config);
+    }
+
+    // A file that cannot be replaced: the write says so and the file stays whole.
+    void protectedFile_data() {
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("the file") << false;
+        QTest::newRow("its folder") << true;
+    }
+    void protectedFile() {
+        QFETCH(bool, folder);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("config.232");
+        writeAll(path, kDefaultLine);
+        testsupport::WriteProtection guard(folder ? dir.path() : path);
+        QVERIFY(guard.isOn());
+        QVERIFY(!configfile::WriteConfiguration(
+            path, linkconfig::defaults(accesscode::ToStoredOrder("abcde"))));
+        QCOMPARE(readAll(path), kDefaultLine);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"config.232"});
+    }
+
+    // A folder where the file should be is neither read nor replaced.
+    void folderInItsPlace() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("config.232");
+        QVERIFY(QDir(dir.path()).mkdir("config.232"));
+        QVERIFY(!configfile::WriteConfiguration(path,
+                                                linkconfig::defaults(accesscode::storedNoCode())));
+        QVERIFY(QFileInfo(path).isDir());
     }
 };
 

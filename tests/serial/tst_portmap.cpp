@@ -1,4 +1,6 @@
 // Where Com1..Com4 lead: defaults and the ports.232 mapping file.
+#include <unistd.h>
+
 #include <QtTest>
 
 #include "serial/portmap.h"
@@ -47,6 +49,87 @@ private slots:
         QCOMPARE(portmap::defaultDevice(1), QStringLiteral("/dev/ttyS0"));
         QCOMPARE(portmap::defaultDevice(4), QStringLiteral("/dev/ttyS3"));
 #endif
+    }
+
+    // A file that is not a text of lines names itself and why for every port, never a default.
+    void notText_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray line("Com1=/dev/ttyUSB0\r\nCom2=lab:line/com2\r\n");
+        QByteArray le("\xFF\xFE", 2), be("\xFE\xFF", 2), bare;
+        for (char c : line) {
+            le += QByteArray(1, c) + '\0';
+            be += QByteArray(1, '\0') + c;
+            bare += QByteArray(1, c) + '\0';
+        }
+        QTest::newRow("UTF-16, little-endian") << le;
+        QTest::newRow("UTF-16, big-endian") << be;
+        QTest::newRow("UTF-16 without its mark") << bare;
+        QRandomGenerator random(31);
+        for (int i = 0; i < 10; ++i) {
+            QByteArray noise(random.bounded(16, 4096), Qt::Uninitialized);
+            for (char& c : noise) c = char(random.bounded(256));
+            QTest::addRow("random bytes %d", i) << noise;
+        }
+        QTest::newRow("a program") << QByteArray(
+                                          "\x7F"
+                                          "ELF\x02\x01\x01",
+                                          7) +
+                                          QByteArray(64, '\0') + line;
+    }
+    void notText() {
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        QFile f(dir.filePath("ports.232"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        for (int port = 1; port <= 4; ++port) {
+            const portmap::Entry e = portmap::resolve(port, dir.path());
+            QVERIFY2(e.device.isEmpty(), qPrintable(e.device));
+            QVERIFY2(e.problem.startsWith("ports.232"), qPrintable(e.problem));
+            QVERIFY(!e.problem.contains("ligne"));  // the file, not one of its lines
+        }
+    }
+
+    // Text with a few odd bytes stays text: its good lines are read.
+    void nearlyText_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("Latin-1 accents in a comment")
+            << QByteArray("# caf\xE9 \xE0 c\xF4t\xE9\nCom3=/z\n");
+        QTest::newRow("an escape sequence in a comment")
+            << QByteArray("# \x1B[1mports\x1B[0m\nCom3=/z\n");
+        QTest::newRow("UTF-8 text") << QByteArray("# périphérique série\nCom3=/z\n");
+    }
+    void nearlyText() {
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(portmap::parse(bytes).value(3).device, QStringLiteral("/z"));
+    }
+
+    // What stands in the file's place is named: a folder, a file nobody may read, a huge line.
+    void fileInItsPlace_data() {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("a folder") << "folder";
+        QTest::newRow("a file nobody may read") << "unreadable";
+        QTest::newRow("a line of 10 MB") << "huge";
+    }
+    void fileInItsPlace() {
+        QFETCH(QString, what);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("ports.232");
+        if (what == "folder") QVERIFY(QDir(dir.path()).mkdir("ports.232"));
+        if (what != "folder") {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(what == "huge" ? QByteArray(10 << 20, 'C') + "\nCom2=/x\n" : "Com2=/x\n");
+            f.close();
+        }
+        if (what == "unreadable") {
+            if (::geteuid() == 0) QSKIP("root reads every file");
+            QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
+        }
+        const portmap::Entry e = portmap::resolve(2, dir.path());
+        QVERIFY2(e.device.isEmpty(), qPrintable(e.device));
+        QVERIFY2(e.problem.startsWith("ports.232"), qPrintable(e.problem));
     }
 };
 

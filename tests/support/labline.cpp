@@ -58,10 +58,14 @@ bool LabLine::ring(const QString& from) const {
     using namespace labline;
     const int fd = local::connectTo(dir_.filePath(QStringLiteral("line/socket")));
     if (fd < 0) return false;
-    const bool sent = local::send(fd, wire::Message{wire::Type::Ring, 0, from.toUtf8()}) ==
-                      local::SendResult::Sent;
+    QByteArray answer;
+    const bool rung = local::send(fd, wire::Message{wire::Type::Ring, 0, from.toUtf8()}) ==
+                          local::SendResult::Sent &&
+                      local::waitReadable(fd, 3000) &&
+                      local::receive(fd, &answer) == local::ReceiveResult::Message &&
+                      wire::decode(answer).value_or(wire::Message{}).type == wire::Type::Rung;
     local::closeFd(fd);
-    return sent;
+    return rung;
 }
 
 bool LabLine::writePortMap(const QMap<int, QString>& devices) const {

@@ -41,7 +41,8 @@ public:
     QString folder() const { return dir_.path(); }
     // The device path of an end, for MSComm::setDevicePath.
     QString end(const QString& name) const;
-    // Rings whoever the line of end `from` reaches, as the lab's command does.
+    // Rings whoever the line of end `from` reaches, as the lab's command does; true once the line
+    // says it rang.
     bool ring(const QString& from) const;
 
     // Writes ports.232 in folder(): Com1..Com4 to com1..com4 in the lab form unless `devices`

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -33,6 +34,18 @@ constexpr int kMessagesPerTurn = 16;
 constexpr qsizetype kOutboxBytes = 16 * 1024;
 // How often a client held back is looked at, since its leaving cannot be read from its socket.
 constexpr int kHeldCheckMs = 50;
+// Connections not attached to an end: a program opening a port attaches at once, a ring is one
+// message. Past this many the oldest goes, so that a program holding connections open costs the
+// line a bounded number of descriptors and every other end its usual latency.
+constexpr int kUnattachedLimit = 16;
+// How long a connection may stay without attaching.
+constexpr int kUnattachedTimeoutMs = 3000;
+// Connections taken from the listening socket before the clients and the timer get their turn.
+constexpr int kAcceptsPerTurn = 64;
+
+constexpr char kSocketName[] = "socket";
+constexpr char kPending[] = ".new";  // the socket's name until it listens
+constexpr char kPtyFolder[] = "/dev/pts/";
 
 bool joinsReceived(const QByteArray& datagram) {
     return quint8(datagram.at(0)) == quint8(Type::Received) &&
@@ -57,15 +70,64 @@ qint64 inputBits(const InputLines& in) {
            (in.ri ? wire::kRi : 0);
 }
 
-bool makePrivateFolder(const QString& folder, QString* error) {
+// What the line itself leaves in its folder: its socket, under its name or the one it has until
+// it listens (a line that was killed leaves them), the links to its pseudo-terminals, and the
+// capture this run is asked to write there.
+bool ownedByLine(const QFileInfo& entry, const Options& options) {
+    struct stat st {};
+    if (::lstat(QFile::encodeName(entry.absoluteFilePath()).constData(), &st) != 0) return false;
+    const QString name = entry.fileName();
+    if (S_ISSOCK(st.st_mode))
+        return name == QLatin1String(kSocketName) ||
+               name == QString::fromLatin1(kSocketName) + QLatin1String(kPending);
+    if (S_ISLNK(st.st_mode)) return entry.symLinkTarget().startsWith(QLatin1String(kPtyFolder));
+    return S_ISREG(st.st_mode) && !options.capture.isEmpty() &&
+           entry.absoluteFilePath() == QFileInfo(options.capture).absoluteFilePath();
+}
+
+// A folder given that exists is taken only when it is the line's: the user's own, holding nothing
+// else, and with no line running in it. Nothing in it is touched before that is known.
+bool checkExistingFolder(const QString& folder, const Options& options, QString* error) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        *error = QStringLiteral("%1 : ce n'est pas un dossier").arg(folder);
+        return false;
+    }
+    if (st.st_uid != ::getuid()) {
+        *error = QStringLiteral("%1 : le dossier appartient à un autre utilisateur").arg(folder);
+        return false;
+    }
+    const QDir dir(folder);
+    const QFileInfoList entries =
+        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo& entry : entries) {
+        if (ownedByLine(entry, options)) continue;
+        *error = QStringLiteral(
+                     "%1 : le dossier contient « %2 », qui n'est pas un fichier de la ligne ; "
+                     "donnez un dossier vide ou qui n'existe pas encore")
+                     .arg(folder, entry.fileName());
+        return false;
+    }
+    if (const int fd = local::connectTo(dir.filePath(QLatin1String(kSocketName))); fd >= 0) {
+        local::closeFd(fd);
+        *error = QStringLiteral("%1 : une ligne tourne déjà dans ce dossier").arg(folder);
+        return false;
+    }
+    return true;
+}
+
+bool makePrivateFolder(const QString& folder, const Options& options, QString* error) {
+    const QFileInfo info(folder);
+    if ((info.exists() || info.isSymLink()) && !checkExistingFolder(folder, options, error))
+        return false;
     const QByteArray path = QFile::encodeName(folder);
     if (!QDir().mkpath(folder) || ::chmod(path.constData(), S_IRWXU) != 0) {
-        *error = QStringLiteral("%1: cannot make the lab's folder").arg(folder);
+        *error = QStringLiteral("%1 : le dossier de la ligne ne peut pas être créé").arg(folder);
         return false;
     }
     struct stat st {};
     if (::stat(path.constData(), &st) != 0 || st.st_uid != ::getuid()) {
-        *error = QStringLiteral("%1: the folder belongs to another user").arg(folder);
+        *error = QStringLiteral("%1 : le dossier appartient à un autre utilisateur").arg(folder);
         return false;
     }
     return true;
@@ -77,6 +139,8 @@ LabDaemon::LabDaemon() {
     wireLab(line_);
     heldCheck_.setInterval(kHeldCheckMs);
     connect(&heldCheck_, &QTimer::timeout, this, [this] { checkHeld(); });
+    unattachedCheck_.setInterval(kUnattachedTimeoutMs / 4);
+    connect(&unattachedCheck_, &QTimer::timeout, this, [this] { expireUnattached(); });
 }
 
 LabDaemon::~LabDaemon() {
@@ -84,19 +148,19 @@ LabDaemon::~LabDaemon() {
 }
 
 QString LabDaemon::socketPath(const QString& folder) {
-    return QDir(folder).filePath(QStringLiteral("socket"));
+    return QDir(folder).filePath(QLatin1String(kSocketName));
 }
 
 bool LabDaemon::start(const Options& options, QString* error) {
     folder_ = options.folder;
-    if (!makePrivateFolder(folder_, error)) return false;
+    if (!makePrivateFolder(folder_, options, error)) return false;
     if (options.noisePerMillion > 0) line_.setNoise(options.noisePerMillion, quint64(::getpid()));
     if (!options.capture.isEmpty() && !startCapture(options.capture, error)) return false;
     origin_ = monotonicNanos();
     timer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     // The socket appears under its name only once it listens, so that a client finding it can
     // connect.
-    const QString pending = socketPath(folder_) + QStringLiteral(".new");
+    const QString pending = socketPath(folder_) + QLatin1String(kPending);
     listener_ = local::listenAt(pending, error);
     if (timer_ < 0 || listener_ < 0) return false;
     if (::rename(QFile::encodeName(pending).constData(),
@@ -155,6 +219,7 @@ void LabDaemon::stop() {
     clients_.clear();
     ptys_.clear();
     heldCheck_.stop();
+    unattachedCheck_.stop();
     listenNotifier_.reset();
     timerNotifier_.reset();
     if (listener_ >= 0) {
@@ -173,13 +238,16 @@ void LabDaemon::stop() {
 // ---- Clients ---------------------------------------------------------------------------------
 
 void LabDaemon::acceptClients() {
-    for (int fd = local::acceptFrom(listener_); fd >= 0; fd = local::acceptFrom(listener_)) {
+    for (int n = 0; n < kAcceptsPerTurn; ++n) {
+        const int fd = local::acceptFrom(listener_);
+        if (fd < 0) break;
         if (!local::peerIsSameUser(fd)) {
             local::closeFd(fd);
             continue;
         }
         auto client = std::make_unique<Client>();
         client->fd = fd;
+        client->acceptedAt = monotonicNanos();
         Client* raw = client.get();
         client->readable = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
         connect(raw->readable.get(), &QSocketNotifier::activated, this,
@@ -190,6 +258,56 @@ void LabDaemon::acceptClients() {
                 [this, raw] { flushOutbox(raw); });
         clients_.push_back(std::move(client));
     }
+    limitUnattached();
+}
+
+namespace {
+
+constexpr auto unattached = [](const auto& c) { return c->fd >= 0 && c->end.isEmpty(); };
+constexpr qint64 kNanosPerMs = 1'000'000;
+
+}  // namespace
+
+// Clients are kept in the order they came: the first unattached ones are the oldest. Each is
+// read once more before it goes, so that a program whose Attach is waiting is served however
+// many connections came after it.
+void LabDaemon::limitUnattached() {
+    qsizetype excess =
+        std::count_if(clients_.begin(), clients_.end(), unattached) - kUnattachedLimit;
+    bool closed = false;
+    for (qsizetype i = 0; i < qsizetype(clients_.size()) && excess > 0; ++i) {
+        Client* c = clients_[i].get();
+        if (!unattached(clients_[i])) continue;
+        readClient(c);
+        if (!unattached(clients_[i])) {
+            --excess;
+            continue;
+        }
+        c->readable->setEnabled(false);
+        local::closeFd(std::exchange(c->fd, -1));
+        --excess;
+        closed = true;
+    }
+    if (closed) {
+        QMetaObject::invokeMethod(
+            this, [this] { std::erase_if(clients_, [](const auto& c) { return c->fd < 0; }); },
+            Qt::QueuedConnection);
+    }
+    if (!unattachedCheck_.isActive() && std::any_of(clients_.begin(), clients_.end(), unattached))
+        unattachedCheck_.start();
+}
+
+void LabDaemon::expireUnattached() {
+    const qint64 limit = monotonicNanos() - qint64(kUnattachedTimeoutMs) * kNanosPerMs;
+    bool waiting = false;
+    for (auto& c : clients_) {
+        if (!unattached(c)) continue;
+        if (c->acceptedAt <= limit)
+            drop(c.get());
+        else
+            waiting = true;
+    }
+    if (!waiting) unattachedCheck_.stop();
 }
 
 void LabDaemon::readClient(Client* client) {
@@ -197,6 +315,10 @@ void LabDaemon::readClient(Client* client) {
     for (int n = 0; n < kMessagesPerTurn && !holdBack(client); ++n) {
         const local::ReceiveResult r = local::receive(client->fd, &datagram);
         if (r == local::ReceiveResult::Nothing) break;
+        if (r == local::ReceiveResult::TooLong) {
+            reject(client, datagram, wire::kTooLong);
+            continue;
+        }
         const std::optional<Message> m =
             r == local::ReceiveResult::Message ? wire::decode(datagram) : std::nullopt;
         if (!m) {
@@ -212,12 +334,31 @@ void LabDaemon::readClient(Client* client) {
     run();
 }
 
+// Said to the client in its turn, behind what it is already owed.
+void LabDaemon::reject(Client* client, const QByteArray& datagram, int why) {
+    const Message m{Type::Rejected, qint64(quint8(datagram.at(0))) | qint64(why) << 8, {}};
+    if (client->end.isEmpty())
+        local::send(client->fd, m);
+    else
+        sendTo(client->end, m);
+}
+
+void LabDaemon::ringFrom(Client* client, const Message& m) {
+    const QString end = QString::fromUtf8(m.data);
+    if (!line_.ends().contains(end)) {
+        local::send(client->fd, Message{Type::Refused, MSComm::comPortInvalid, {}});
+        return;
+    }
+    line_.ring(now(), end);
+    local::send(client->fd, Message{Type::Rung, 0, {}});
+}
+
 void LabDaemon::handle(Client* client, const Message& m) {
     if (client->end.isEmpty()) {
         if (m.type == Type::Attach) {
             attach(client, m);
         } else if (m.type == Type::Ring) {
-            line_.ring(now(), QString::fromUtf8(m.data));
+            ringFrom(client, m);
         } else {
             local::closeFd(std::exchange(client->fd, -1));
         }
@@ -251,6 +392,7 @@ void LabDaemon::handle(Client* client, const Message& m) {
             line_.ring(t, end);
             break;
         default:
+            reject(client, wire::encode(m), wire::kNotTaken);
             break;
     }
 }

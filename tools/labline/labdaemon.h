@@ -44,7 +44,8 @@ public:
 private:
     struct Client {
         int fd = -1;
-        QString end;  // empty until attached
+        QString end;            // empty until attached
+        qint64 acceptedAt = 0;  // monotonic nanoseconds, to time out a client that never attaches
         std::unique_ptr<QSocketNotifier> readable;
         std::unique_ptr<QSocketNotifier> writable;
         bool heldBack = false;     // its end's queue is full: its socket is left unread
@@ -62,6 +63,10 @@ private:
     bool startPtys(const QMap<QString, QString>& ptys, QString* error);
     void acceptClients();
     void readClient(Client* client);
+    void limitUnattached();
+    void expireUnattached();
+    void reject(Client* client, const QByteArray& datagram, int why);
+    void ringFrom(Client* client, const labline::wire::Message& m);
     void handle(Client* client, const labline::wire::Message& m);
     void attach(Client* client, const labline::wire::Message& m);
     void drop(Client* client);
@@ -90,7 +95,8 @@ private:
     int timer_ = -1;
     std::unique_ptr<QSocketNotifier> listenNotifier_;
     std::unique_ptr<QSocketNotifier> timerNotifier_;
-    QTimer heldCheck_;  // runs while a client is held back, to see it leave
+    QTimer heldCheck_;        // runs while a client is held back, to see it leave
+    QTimer unattachedCheck_;  // runs while a client has not attached, to time it out
     std::vector<std::unique_ptr<Client>> clients_;
     std::vector<std::unique_ptr<PtyEnd>> ptys_;
     QFile captureFile_;

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstdlib>
 
@@ -67,6 +68,12 @@ bool PtyEnd::start(QString* error) {
     ::cfsetspeed(&t, B9600);
     ::tcsetattr(slave_, TCSANOW, &t);
     format_ = termiosFormat(slave_);
+    // A link left by an earlier run is replaced; anything else there is someone's file.
+    const QFileInfo there(link_);
+    if (there.exists() && !there.isSymLink()) {
+        *error = QStringLiteral("%1 : existe déjà et n'est pas un lien").arg(link_);
+        return false;
+    }
     QFile::remove(link_);
     if (!QFile::link(QString::fromLocal8Bit(name), link_)) {
         *error = QStringLiteral("%1: cannot make the link").arg(link_);

@@ -6,6 +6,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -16,6 +17,10 @@ namespace {
 
 // A datagram can be at most this long: the largest message plus its header.
 constexpr int kMaxDatagram = wire::kHeaderSize + wire::kMaxData;
+// Connections waiting to be taken by the listener; past them a connection is tried again.
+constexpr int kBacklog = 64;
+constexpr int kConnectWaitMs = 1000;
+constexpr int kConnectRetryMs = 2;
 
 bool fillAddress(const QString& path, sockaddr_un* address) {
     const QByteArray native = QFile::encodeName(path);
@@ -54,7 +59,7 @@ int listenAt(const QString& path, QString* error) {
     }
     ::unlink(address.sun_path);
     if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(fd, 8) != 0) {
+        ::listen(fd, kBacklog) != 0) {
         *error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
         ::close(fd);
         return -1;
@@ -70,9 +75,15 @@ int connectTo(const QString& path) {
     }
     const int fd = newSocket();
     if (fd < 0) return -1;
-    // A local connection completes at once or fails at once; the wait is for a full backlog.
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 &&
-        !(errno == EAGAIN && waitFor(fd, POLLOUT, 1000))) {
+    // A local connection completes at once or fails at once. A full backlog (EAGAIN) leaves the
+    // socket unconnected: the attempt is made again until the listener has taken some.
+    QDeadlineTimer deadline(kConnectWaitMs);
+    int r;
+    while ((r = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address)) != 0 &&
+           errno == EAGAIN && !deadline.hasExpired()) {
+        ::poll(nullptr, 0, kConnectRetryMs);
+    }
+    if (r != 0) {
         const int saved = errno;
         ::close(fd);
         errno = saved;
@@ -111,14 +122,18 @@ bool waitWritable(int fd, int timeoutMs) {
 
 ReceiveResult receive(int fd, QByteArray* datagram) {
     datagram->resize(kMaxDatagram);
+    iovec part{datagram->data(), size_t(kMaxDatagram)};
+    msghdr header{};
+    header.msg_iov = &part;
+    header.msg_iovlen = 1;
     ssize_t n;
     do {
-        n = ::recv(fd, datagram->data(), size_t(kMaxDatagram), 0);
+        n = ::recvmsg(fd, &header, 0);
     } while (n < 0 && errno == EINTR);
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return ReceiveResult::Nothing;
     if (n <= 0) return ReceiveResult::Closed;
     datagram->resize(n);
-    return ReceiveResult::Message;
+    return (header.msg_flags & MSG_TRUNC) ? ReceiveResult::TooLong : ReceiveResult::Message;
 }
 
 bool waitReadable(int fd, int timeoutMs) {

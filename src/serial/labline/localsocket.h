@@ -25,8 +25,9 @@ SendResult send(int fd, const wire::Message& message);
 // Waits (at most `timeoutMs`) until the socket can take a datagram again.
 bool waitWritable(int fd, int timeoutMs);
 
-enum class ReceiveResult { Message, Nothing, Closed };
-// One datagram if one waits; Closed at the end of the stream or on an error.
+enum class ReceiveResult { Message, TooLong, Nothing, Closed };
+// One datagram if one waits; Closed at the end of the stream or on an error. A datagram longer
+// than the largest message is TooLong: `datagram` then holds its start, the rest is gone.
 ReceiveResult receive(int fd, QByteArray* datagram);
 // Waits (at most `timeoutMs`) for a datagram.
 bool waitReadable(int fd, int timeoutMs);

@@ -8,7 +8,8 @@
 // then on the client sends its commands and the daemon sends what happens at that end; the daemon
 // leaves a client unread while its end's transmit queue is full. A client that has not attached
 // may send Ring naming an end: the lab rings whoever that end's line reaches, as an incoming call
-// would.
+// would, and answers Rung (or Refused for an end it does not have). A message the daemon cannot
+// carry out is answered Rejected, never cut or guessed at.
 
 #include <QByteArray>
 #include <optional>
@@ -35,6 +36,14 @@ enum class Type : quint8 {
     Modem = 69,       // value: the event (3 to 6) | input lines << 16
     TxProgress = 70,  // value: bytes gone from the transmit queue since attaching
     TxRoom = 71,      // value: bytes since attaching that the end's UART takes at once
+    Rung = 72,        // an unattached Ring went out (an unknown end is Refused instead)
+    Rejected = 73,    // value: the type of a message not carried out | its Rejection << 8
+};
+
+// Why a message was not carried out. Its client stays attached; nothing of the message was done.
+enum Rejection : int {
+    kTooLong = 1,   // longer than kHeaderSize + kMaxData
+    kNotTaken = 2,  // not a command, or an Attach once attached
 };
 
 // Flags of Attach's value, above the handshake number.

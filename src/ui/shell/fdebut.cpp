@@ -130,7 +130,15 @@ void FDebut::StartupSequence() {
     // Once only: the timer must not fire again while the access code is asked for.
     Timer1->stop();
     forms_.loadAll();
-    state_.LinkConfig = configfile::LoadConfiguration(state_.configPath()).config;
+    const configfile::Loaded loaded = configfile::LoadConfiguration(state_.configPath());
+    state_.LinkConfig = loaded.config;
+    // A first start has no file and needs no word; a damaged one is said before it is replaced.
+    if (loaded.outcome == configfile::LoadOutcome::Corrupt ||
+        loaded.outcome == configfile::LoadOutcome::Unreadable) {
+        forms_.ShowError(
+            "Le fichier config.232 est endommagé ou illisible : le programme démarre avec la "
+            "configuration par défaut, sans code d'accès.");
+    }
 
     FValeur& valeur = forms_.get<FValeur>();
     valeur.clearEntry();
@@ -199,7 +207,7 @@ void FDebut::SaveConfigurationAndExit() {
         FrameEnregistrer->isVisible()) {
         forms_.ShowError(
             "La configuration n'a pas pu être enregistrée dans le fichier config.232 "
-            "(dossier protégé en écriture ou disque plein).");
+            "(fichier ou dossier protégé en écriture, ou disque plein).");
     }
     forms_.unloadAll();
 }

@@ -11,6 +11,7 @@
 #include "core/configfile.h"
 #include "support/appfixture.h"
 #include "support/modal.h"
+#include "support/protect.h"
 #include "support/wait.h"
 #include "ui/shell/fdebut.h"
 #include "ui/shell/fmenu.h"
@@ -254,6 +255,71 @@ private slots:
         QVERIFY(!p.menu().isVisible());
         QVERIFY(waitFor([&] { return p.menu().isVisible(); }));
         QVERIFY(!title.Timer1->isActive());
+    }
+
+    // A damaged file is said once at start, and the program runs on the defaults without a
+    // code; a first start without a file says nothing.
+    void damagedAtStart_data() {
+        QTest::addColumn<QString>("onDisk");
+        QTest::addColumn<bool>("said");
+        QTest::newRow("no file") << "none" << false;
+        QTest::newRow("a code with an unassigned byte") << "unassigned" << true;
+        QTest::newRow("random bytes") << "random" << true;
+        QTest::newRow("a folder in its place") << "folder" << true;
+    }
+    void damagedAtStart() {
+        QFETCH(QString, onDisk);
+        QFETCH(bool, said);
+        Program p(std::nullopt);
+        if (onDisk == "folder") QVERIFY(QDir(p.folder()).mkdir("config.232"));
+        if (onDisk == "unassigned" || onDisk == "random") {
+            // The code's field in its stored order, an unassigned byte in it.
+            QByteArray bytes = configfile::format(sampleConfig(accesscode::NoCodeMarker))
+                                   .replace("tlipu", QByteArray("a\x90"
+                                                                "bde"));
+            if (onDisk == "random") {
+                QRandomGenerator random(3);
+                for (char& c : bytes) c = char(random.bounded(256));
+            }
+            QFile f(p.configPath());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        }
+        QString seen;
+        if (said) onNextModal(pressEnter(&seen));
+        QVERIFY(p.startAndSettle());
+        QVERIFY(!p.forms->programEnded());
+        QCOMPARE(pendingModalAnswers(), 0);
+        QCOMPARE(seen.contains("config.232"), said);
+        QCOMPARE(p.forms->beepCount(), said ? 1 : 0);
+        QCOMPARE(p.state.LinkConfig, linkconfig::defaults(accesscode::storedNoCode()));
+    }
+
+    // "Oui" with config.232 that cannot be replaced: the user is told, the file stays whole and
+    // the program ends as asked (a teacher may protect the file on purpose).
+    void exitNotSaved_data() {
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("the file protected") << false;
+        QTest::newRow("its folder protected") << true;
+    }
+    void exitNotSaved() {
+        QFETCH(bool, folder);
+        Program p(sampleConfig(accesscode::NoCodeMarker));
+        QVERIFY(p.startAndSettle());
+        p.menu().Bauds110_Click();
+        const QByteArray before = readFile(p.configPath());
+        testsupport::WriteProtection guard(folder ? p.folder() : p.configPath());
+        QVERIFY(guard.isOn());
+        p.menu().Quitte_Click();
+        QString seen;
+        onNextModal(pressEnter(&seen));
+        p.get<FDebut>().Oui->click();
+        QCOMPARE(pendingModalAnswers(), 0);
+        QVERIFY2(seen.contains("config.232"), qPrintable(seen));
+        QVERIFY(p.forms->programEnded());
+        QCOMPARE(readFile(p.configPath()), before);
+        QCOMPARE(QDir(p.folder()).entryList({"config.232*", "*.tmp"}, QDir::Files | QDir::Hidden),
+                 QStringList{"config.232"});
     }
 };
 
