@@ -539,7 +539,9 @@ void menuWalkShots(Forms& forms, const QString& out) {
 void oscilloShots(Forms& forms, const QString& out) {
     FOscillo& o = forms.get<FOscillo>();
     const scope::FrameFormat f{9600, 7, u'E', 1};
-    o.present({{"TxD", QColor(0xc0, 0, 0)}, {"RxD", QColor(0, 0x50, 0xc0)}}, f);
+    o.present(
+        {{labline::Signal::TxD, QColor(0xc0, 0, 0)}, {labline::Signal::RxD, QColor(0, 0x50, 0xc0)}},
+        f);
     const QString bits = frame::BuildFrameBits(65, "7", "E", "1");
     for (int channel = 0; channel < 2; ++channel) {
         const scope::Nanos start = 1'000'000 + channel * 600'000;

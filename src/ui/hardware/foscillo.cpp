@@ -57,6 +57,12 @@ FOscillo::FOscillo(Forms& forms, QWidget* parent) : QWidget(parent), forms_(form
     buildControls();
     refresh_.setInterval(kRefreshMs);
     connect(&refresh_, &QTimer::timeout, this, &FOscillo::refresh);
+    connect(&monitor_, &serial::LabMonitor::changes, this, &FOscillo::takeChanges);
+    connect(&monitor_, &serial::LabMonitor::lost, this, &FOscillo::addDropped);
+    connect(&monitor_, &serial::LabMonitor::ended, this, [this] {
+        status_ = QStringLiteral("Le laboratoire virtuel s'est arrêté.");
+        trigger_.stop();
+    });
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &FOscillo::Annuler_Click);
     formkit::refuseClose(this, [this] { Annuler_Click(); });
@@ -100,7 +106,14 @@ void FOscillo::buildControls() {
     connect(close_, &QPushButton::clicked, this, &FOscillo::Annuler_Click);
 }
 
-void FOscillo::present(const QList<Probe>& probes, const scope::FrameFormat& format) {
+bool FOscillo::present(const QList<Probe>& probes, const scope::FrameFormat& format,
+                       const QString& labTarget, QString* why) {
+    monitor_.stop();
+    if (!labTarget.isEmpty()) {
+        QList<labline::Signal> wires;
+        for (const Probe& p : probes) wires << p.wire;
+        if (!monitor_.watch(labTarget, wires, why)) return false;
+    }
     probes_ = probes;
     format_ = format;
     channels_.assign(probes.size(), scope::Channel());
@@ -118,6 +131,20 @@ void FOscillo::present(const QList<Probe>& probes, const scope::FrameFormat& for
     raise();
     activateWindow();
     runStop_->setFocus();
+    return true;
+}
+
+// The lab says whether a wire is high; the screen wants RS-232 voltages: a data wire is at mark
+// (negative) when high, a control wire is on (positive) when high.
+void FOscillo::takeChanges(const QList<serial::LabMonitor::Change>& changes,
+                           scope::Nanos completeTo) {
+    for (const serial::LabMonitor::Change& c : changes) {
+        if (c.wire < 0 || c.wire >= probes_.size()) continue;
+        const labline::Signal s = probes_[c.wire].wire;
+        const bool data = s == labline::Signal::TxD || s == labline::Signal::RxD;
+        channels_[c.wire].append({c.at, data ? c.high : !c.high});
+    }
+    setLineTime(completeTo);
 }
 
 void FOscillo::addChanges(int channel, const QList<scope::Edge>& edges) {
@@ -148,7 +175,7 @@ void FOscillo::BoutonEnregistrer_Click() {
     const QString path = QDir(forms_.state().workDir).absoluteFilePath(name);
     QList<scope::NamedChannel> named;
     for (int c = 0; c < probes_.size(); ++c)
-        named << scope::NamedChannel{probes_[c].wire, &channels_[c]};
+        named << scope::NamedChannel{labline::signalName(probes_[c].wire), &channels_[c]};
     QFile file(path);
     const bool written = file.open(QIODevice::WriteOnly) && scope::writeVcd(&file, named);
     lastRecording_ = written ? path : QString();
@@ -158,6 +185,7 @@ void FOscillo::BoutonEnregistrer_Click() {
 }
 
 void FOscillo::Annuler_Click() {
+    monitor_.stop();
     trigger_.stop();
     hide();
     emit closed();
@@ -204,7 +232,9 @@ void FOscillo::draw() {
     QList<ScopeScreen::Trace> traces;
     for (int c = 0; c < probes_.size(); ++c) {
         ScopeScreen::Trace t{
-            QStringLiteral("Voie %1 : %2").arg(c + 1).arg(probes_[c].wire), probes_[c].colour, {}};
+            QStringLiteral("Voie %1 : %2").arg(c + 1).arg(labline::signalName(probes_[c].wire)),
+            probes_[c].colour,
+            {}};
         if (shown_) t.points = scope::trace(channels_[c], shown_->startNs, width);
         traces << t;
     }

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "core/scope.h"
+#include "serial/labline/line.h"
+#include "serial/labmonitor.h"
 
 class Forms;
 class QComboBox;
@@ -24,15 +26,17 @@ class FOscillo : public QWidget {
     Q_OBJECT
 public:
     struct Probe {
-        QString wire;  // "TxD"
+        labline::Signal wire;
         QColor colour;
-        bool data = true;  // a data wire; a control wire (RTS, CTS) is drawn likewise
     };
     explicit FOscillo(Forms& forms, QWidget* parent = nullptr);
 
     // Opens with these probes, the first one triggering, and the port's frame format; the record
-    // starts empty, the trigger running in the mode last chosen.
-    void present(const QList<Probe>& probes, const scope::FrameFormat& format);
+    // starts empty, the trigger running in the mode last chosen. With a lab target
+    // ("lab:FOLDER/END") the probes go on that end's wires; false, with the reason, when the lab
+    // cannot be watched there (the window then stays closed).
+    bool present(const QList<Probe>& probes, const scope::FrameFormat& format,
+                 const QString& labTarget = {}, QString* why = nullptr);
 
     // The changes of a channel's wire, in time order, and the line's time now.
     void addChanges(int channel, const QList<scope::Edge>& edges);
@@ -64,6 +68,7 @@ private:
     void modeChosen(int index);
     void showRunState();
     void draw();
+    void takeChanges(const QList<serial::LabMonitor::Change>& changes, scope::Nanos completeTo);
     QStringList readoutLines() const;
     QString frameLine() const;
 
@@ -75,6 +80,7 @@ private:
     QPushButton* save_ = nullptr;
     QPushButton* close_ = nullptr;
     QTimer refresh_;
+    serial::LabMonitor monitor_;
     QList<Probe> probes_;
     std::vector<scope::Channel> channels_;
     scope::FrameFormat format_;

@@ -75,7 +75,7 @@ private slots:
         const FrameFormat f{baud, dataBits, parity.at(0), stopBits};
         Fixture fx;
         FOscillo& o = fx.scope();
-        o.present({{"TxD", kTxColour}, {"RxD", kRxColour}}, f);
+        o.present({{labline::Signal::TxD, kTxColour}, {labline::Signal::RxD, kRxColour}}, f);
         const Nanos start = 3'000'001;
         send(o, 0, code, start, f);
         send(o, 1, code, start + 500'000, f);  // the far end's answer, later
@@ -106,7 +106,7 @@ private slots:
     void singleModeFreezesAfterOneStartBit() {
         Fixture fx;
         FOscillo& o = fx.scope();
-        o.present({{"TxD", kTxColour}}, k7E1);
+        o.present({{labline::Signal::TxD, kTxColour}}, k7E1);
         auto* modes = o.findChild<QComboBox*>("Declenchement");
         for (int i = 0; i < modes->count() && o.trigger().mode() != TriggerMode::Single; ++i)
             modes->setCurrentIndex(i);
@@ -138,7 +138,7 @@ private slots:
         if (sigrok.isEmpty()) QSKIP("sigrok-cli is not installed");
         Fixture fx;
         FOscillo& o = fx.scope();
-        o.present({{"TxD", kTxColour}, {"RxD", kRxColour}}, k7E1);
+        o.present({{labline::Signal::TxD, kTxColour}, {labline::Signal::RxD, kRxColour}}, k7E1);
         for (int i = 0; i < 3; ++i) send(o, 0, "OK!"[i], 2'000'000 + i * 1'500'000, k7E1);
         send(o, 1, 'Z', 9'000'000, k7E1);
         o.findChild<QPushButton*>("BoutonEnregistrer")->click();
@@ -166,7 +166,7 @@ private slots:
         QFETCH(QString, way);
         Fixture fx;
         FOscillo& o = fx.scope();
-        o.present({{"TxD", kTxColour}}, k7E1);
+        o.present({{labline::Signal::TxD, kTxColour}}, k7E1);
         QVERIFY(QTest::qWaitForWindowExposed(&o));
         QSignalSpy closed(&o, &FOscillo::closed);
         if (way == "Annuler")
