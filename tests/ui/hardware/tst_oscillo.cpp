@@ -10,7 +10,11 @@
 
 #include "core/framebits.h"
 #include "support/appfixture.h"
+#include "serial/mscomm.h"
+#include "support/wait.h"
+#include "ui/hardware/fautotest.h"
 #include "ui/hardware/foscillo.h"
+#include "ui/shell/svgpicture.h"
 #include "ui/hardware/scopescreen.h"
 
 using namespace testsupport;
@@ -156,6 +160,48 @@ private slots:
                 if (line.startsWith("uart-1: ")) decoded += char(line.mid(8).toInt(nullptr, 16));
             QCOMPARE(decoded, expected);
         }
+    }
+
+    // From the self-test's wiring window, hookup on, on the lab: the oscilloscope watches the
+    // configured port, and a character sent there is drawn and read.
+    void openedFromTheWiringOnTheLab() {
+        AppFixture fx(AppFixture::Ports::Lab);
+        QVERIFY2(fx.isReady(), qPrintable(fx.errorString()));
+        FAutoTest& wiring = fx.get<FAutoTest>();
+        wiring.present();
+        auto* picture = wiring.findChild<SvgButton*>("ImageOscillo");
+        QVERIFY(picture && picture->focusPolicy() != Qt::NoFocus);
+        picture->click();  // hookup off: nothing
+        QVERIFY(!fx.get<FOscillo>().isVisible());
+        wiring.Mesure_Click();
+        picture->click();
+        FOscillo& o = fx.get<FOscillo>();
+        QVERIFY(o.isVisible());
+        MSComm port;
+        port.setDevicePath(fx.lab->end("com2"));
+        port.setSettings("9600,E,7,1");
+        port.setPortOpen(true);
+        QVERIFY(port.PortOpen());
+        port.setOutput("A");
+        QVERIFY(waitFor([&] { return o.screen()->readout().value(1).contains("65"); }));
+        o.Annuler_Click();
+        wiring.Annuler_Click();
+    }
+
+    // On a port that is not the lab's the window stays closed and the wiring window says why.
+    void notOnARealPort() {
+        Fixture fx;
+        FAutoTest& wiring = fx.get<FAutoTest>();
+        wiring.present();
+        wiring.Mesure_Click();
+        const QStringList before = wiring.surface().textLines();
+        auto* picture = wiring.findChild<SvgButton*>("ImageOscillo");
+        picture->click();
+        QVERIFY(!fx.scope().isVisible());
+        QCOMPARE(wiring.surface().textLines().size(), before.size() + 1);
+        QVERIFY(!wiring.surface().textLines().last().trimmed().isEmpty());
+        QCOMPARE(picture->accessibleDescription(), wiring.surface().textLines().last());
+        wiring.Annuler_Click();
     }
 
     void everyWayOutHidesIt_data() {
