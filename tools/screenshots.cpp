@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -534,29 +535,51 @@ void menuWalkShots(Forms& forms, const QString& out) {
     }
 }
 
-// The oscilloscope showing "A" at 9600 bauds, 7 bits, even parity, sent on TxD and answered on
-// RxD a little later.
+// The oscilloscope on the lab's line, opened from the self-test's wiring window on Com2 (9600
+// bauds, 7 bits, even parity): "A" sent; "A" received from Com3 set to 4800 bauds, read on RxD
+// with a framing error; a break of 100 ms at 20 ms a division.
 void oscilloShots(Forms& forms, const QString& out) {
+    testsupport::LabLine lab;
+    if (!lab.isReady() || !lab.writePortMap()) return;
+    forms.state().workDir = lab.folder();
+    forms.serial().setPortMapDirectory(lab.folder());
+    forms.showMenu();
+    FAutoTest& wiring = forms.get<FAutoTest>();
+    wiring.present();
+    wiring.Mesure_Click();
+    wiring.ImageOscillo_Click();
     FOscillo& o = forms.get<FOscillo>();
-    const scope::FrameFormat f{9600, 7, u'E', 1};
-    o.present(
-        {{labline::Signal::TxD, QColor(0xc0, 0, 0)}, {labline::Signal::RxD, QColor(0, 0x50, 0xc0)}},
-        f);
-    const QString bits = frame::BuildFrameBits(65, "7", "E", "1");
-    for (int channel = 0; channel < 2; ++channel) {
-        const scope::Nanos start = 1'000'000 + channel * 600'000;
-        QList<scope::Edge> edges;
-        for (int i = 0; i <= bits.size(); ++i)
-            edges << scope::Edge{scope::bitStart(start, i, f.baud),
-                                 i == bits.size() || bits[i] == u'1'};
-        o.addChanges(channel, edges);
-    }
-    o.setLineTime(scope::kSecond);
-    o.refresh();
-    save(&o, out, "oscillo-A-7E1");
-    QGuiApplication::primaryScreen()->grabWindow(0).save(
-        QDir(out).filePath("oscillo-A-7E1-screen.png"));
+    settle(300);
+    auto shoot = [&](const char* name) {
+        settle(400);
+        save(&o, out, name);
+        QGuiApplication::primaryScreen()->grabWindow(0).save(
+            QDir(out).filePath(QString(name) + "-screen.png"));
+    };
+    MSComm here, there;
+    here.setDevicePath(lab.end("com2"));
+    here.setSettings(QStringLiteral("9600,E,7,1"));
+    here.setPortOpen(true);
+    here.setOutput(QStringLiteral("A"));
+    shoot("oscillo-A-7E1");
+    there.setDevicePath(lab.end("com3"));
+    there.setSettings(QStringLiteral("4800,E,7,1"));
+    there.setPortOpen(true);
+    o.findChild<QComboBox*>(QStringLiteral("Source"))->setCurrentIndex(1);
+    settle(200);
+    there.setOutput(QStringLiteral("A"));
+    shoot("oscillo-framing-error");
+    o.findChild<QComboBox*>(QStringLiteral("Source"))->setCurrentIndex(0);
+    auto* base = o.findChild<QComboBox*>(QStringLiteral("BaseDeTemps"));
+    base->setCurrentIndex(base->count() - 1);
+    settle(200);
+    here.setBreak(true);
+    settle(100);
+    here.setBreak(false);
+    settle(300);
+    shoot("oscillo-break");
     o.Annuler_Click();
+    wiring.Annuler_Click();
 }
 
 // The scenes that take an option: the whole program's windows otherwise.

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "core/appstate.h"
@@ -55,6 +56,10 @@ FOscillo::FOscillo(Forms& forms, QWidget* parent) : QWidget(parent), forms_(form
     setWindowTitle(QStringLiteral("Oscilloscope"));
     setWindowFlag(Qt::Window);
     buildControls();
+    // A character typed by hand stays on the screen until the next one: the normal mode.
+    mode_->setCurrentIndex(
+        int(std::find(std::begin(kModes), std::end(kModes), scope::TriggerMode::Normal) -
+            std::begin(kModes)));
     refresh_.setInterval(kRefreshMs);
     connect(&refresh_, &QTimer::timeout, this, &FOscillo::refresh);
     connect(&monitor_, &serial::LabMonitor::changes, this, &FOscillo::takeChanges);
@@ -80,6 +85,9 @@ void FOscillo::buildControls() {
     mode_->setObjectName(QStringLiteral("Declenchement"));
     mode_->setAccessibleName(QStringLiteral("Déclenchement"));
     for (const char* name : kModeNames) mode_->addItem(QString::fromUtf8(name));
+    sourceBox_ = new QComboBox(this);
+    sourceBox_->setObjectName(QStringLiteral("Source"));
+    sourceBox_->setAccessibleName(QStringLiteral("Voie qui déclenche"));
     runStop_ = formkit::addButton(this, "BoutonMarche", "Arrêt", 0, 0, 1095, 375,
                                   "Arrête ou relance l'acquisition");
     save_ = formkit::addButton(this, "BoutonEnregistrer", "Enregistrer", 0, 0, 1095, 375,
@@ -90,9 +98,12 @@ void FOscillo::buildControls() {
     baseLabel->setBuddy(base_);
     auto* modeLabel = new QLabel(QStringLiteral("Déclenchement :"), this);
     modeLabel->setBuddy(mode_);
+    auto* sourceLabel = new QLabel(QStringLiteral("sur :"), this);
+    sourceLabel->setBuddy(sourceBox_);
     auto* controls = new QHBoxLayout;
     for (QWidget* w : {static_cast<QWidget*>(baseLabel), static_cast<QWidget*>(base_),
-                       static_cast<QWidget*>(modeLabel), static_cast<QWidget*>(mode_)})
+                       static_cast<QWidget*>(modeLabel), static_cast<QWidget*>(mode_),
+                       static_cast<QWidget*>(sourceLabel), static_cast<QWidget*>(sourceBox_)})
         controls->addWidget(w);
     controls->addStretch();
     for (QPushButton* b : {runStop_, save_, close_}) controls->addWidget(b);
@@ -101,6 +112,11 @@ void FOscillo::buildControls() {
     column->addLayout(controls);
     connect(base_, &QComboBox::currentIndexChanged, this, &FOscillo::timeBaseChosen);
     connect(mode_, &QComboBox::currentIndexChanged, this, &FOscillo::modeChosen);
+    connect(sourceBox_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        source_ = std::max(index, 0);
+        trigger_.run(now_);
+        shown_.reset();
+    });
     connect(runStop_, &QPushButton::clicked, this, &FOscillo::BoutonMarche_Click);
     connect(save_, &QPushButton::clicked, this, &FOscillo::BoutonEnregistrer_Click);
     connect(close_, &QPushButton::clicked, this, &FOscillo::Annuler_Click);
@@ -116,6 +132,14 @@ bool FOscillo::present(const QList<Probe>& probes, const scope::FrameFormat& for
     }
     probes_ = probes;
     format_ = format;
+    {
+        const QSignalBlocker quiet(sourceBox_);
+        sourceBox_->clear();
+        for (int c = 0; c < probes.size(); ++c)
+            sourceBox_->addItem(
+                QStringLiteral("voie %1 (%2)").arg(c + 1).arg(labline::signalName(probes[c].wire)));
+        source_ = 0;
+    }
     channels_.assign(probes.size(), scope::Channel());
     trigger_.setFormat(format);
     dropped_ = 0;
@@ -192,8 +216,14 @@ void FOscillo::Annuler_Click() {
 }
 
 void FOscillo::refresh() {
-    if (const auto sweep = trigger_.next(channels_.empty() ? scope::Channel() : channels_[0], now_))
+    if (source_ >= int(channels_.size())) return;
+    if (const auto sweep = trigger_.next(channels_[source_], now_)) {
         shown_ = sweep;
+    } else if (trigger_.isRunning() && (!shown_ || !shown_->triggered)) {
+        // Until its first start bit the screen shows the line as it is, idle or not.
+        const scope::Nanos width = base_->currentData().toLongLong() * scope::kDivisions;
+        shown_ = scope::Sweep{now_ - width, false};
+    }
     showRunState();
     draw();
 }
@@ -256,13 +286,15 @@ QStringList FOscillo::readoutLines() const {
 }
 
 QString FOscillo::frameLine() const {
-    if (!shown_ || !shown_->triggered || channels_.empty()) return QStringLiteral("Trame : -");
+    if (!shown_ || !shown_->triggered || source_ >= int(channels_.size()))
+        return QStringLiteral("Trame : -");
     const scope::Nanos width = base_->currentData().toLongLong() * scope::kDivisions;
     const scope::Nanos start = width * scope::kTriggerDivision / scope::kDivisions;
-    const auto r =
-        scope::readFrame(scope::trace(channels_[0], shown_->startNs, width), start, format_, width);
+    const auto r = scope::readFrame(scope::trace(channels_[source_], shown_->startNs, width), start,
+                                    format_, width);
     if (!r) return QStringLiteral("Trame : plus longue que l'écran");
-    QString line = QStringLiteral("Trame : %1  =  code %2 ($%3)")
+    QString line = QStringLiteral("Trame (voie %1) : %2  =  code %3 ($%4)")
+                       .arg(source_ + 1)
                        .arg(grouped(r->bits, format_))
                        .arg(r->code)
                        .arg(QString::number(r->code, 16).toUpper());

@@ -76,6 +76,8 @@ private:
     ScopeScreen* screen_ = nullptr;
     QComboBox* base_ = nullptr;
     QComboBox* mode_ = nullptr;
+    QComboBox* sourceBox_ = nullptr;  // the channel whose start bits trigger, read in the readout
+    int source_ = 0;
     QPushButton* runStop_ = nullptr;
     QPushButton* save_ = nullptr;
     QPushButton* close_ = nullptr;

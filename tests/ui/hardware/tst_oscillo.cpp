@@ -9,13 +9,13 @@
 #include <QtTest>
 
 #include "core/framebits.h"
-#include "support/appfixture.h"
 #include "serial/mscomm.h"
+#include "support/appfixture.h"
 #include "support/wait.h"
 #include "ui/hardware/fautotest.h"
 #include "ui/hardware/foscillo.h"
-#include "ui/shell/svgpicture.h"
 #include "ui/hardware/scopescreen.h"
+#include "ui/shell/svgpicture.h"
 
 using namespace testsupport;
 using namespace scope;
