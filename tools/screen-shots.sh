@@ -12,7 +12,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 scene=${1:?"which scene: first-emission, lab-exchange, menu-walk, guides, board, pages or about"}
 case $scene in
-first-emission | lab-exchange | menu-walk | guides | board | pages | about) ;;
+first-emission | lab-exchange | menu-walk | guides | board | pages | about | oscillo) ;;
 *) echo "unknown scene: $scene" >&2; exit 2 ;;
 esac
 out=${2:-$here/build/$scene}

@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -38,6 +39,7 @@
 #include "core/accesscode.h"
 #include "core/appstate.h"
 #include "core/codepage.h"
+#include "core/framebits.h"
 #include "serial/mscomm.h"
 #include "support/labline.h"
 #include "support/menuwalk.h"
@@ -47,6 +49,7 @@
 #include "ui/hardware/fbrcable.h"
 #include "ui/hardware/fessai2pc.h"
 #include "ui/hardware/feuille.h"
+#include "ui/hardware/foscillo.h"
 #include "ui/hardware/ftest.h"
 #include "ui/hardware/velmoconsole.h"
 #include "ui/reference/finfo.h"
@@ -534,6 +537,53 @@ void menuWalkShots(Forms& forms, const QString& out) {
     }
 }
 
+// The oscilloscope on the lab's line, opened from the self-test's wiring window on Com2 (9600
+// bauds, 7 bits, even parity): "A" sent; "A" received from Com3 set to 4800 bauds, read on RxD
+// with a framing error; a break of 100 ms at 20 ms a division.
+void oscilloShots(Forms& forms, const QString& out) {
+    testsupport::LabLine lab;
+    if (!lab.isReady() || !lab.writePortMap()) return;
+    forms.state().workDir = lab.folder();
+    forms.serial().setPortMapDirectory(lab.folder());
+    forms.showMenu();
+    FAutoTest& wiring = forms.get<FAutoTest>();
+    wiring.present();
+    wiring.Mesure_Click();
+    wiring.ImageOscillo_Click();
+    FOscillo& o = forms.get<FOscillo>();
+    settle(300);
+    auto shoot = [&](const char* name) {
+        settle(400);
+        save(&o, out, name);
+        QGuiApplication::primaryScreen()->grabWindow(0).save(
+            QDir(out).filePath(QString(name) + "-screen.png"));
+    };
+    MSComm here, there;
+    here.setDevicePath(lab.end("com2"));
+    here.setSettings(QStringLiteral("9600,E,7,1"));
+    here.setPortOpen(true);
+    here.setOutput(QStringLiteral("A"));
+    shoot("oscillo-A-7E1");
+    there.setDevicePath(lab.end("com3"));
+    there.setSettings(QStringLiteral("4800,E,7,1"));
+    there.setPortOpen(true);
+    o.findChild<QComboBox*>(QStringLiteral("Source"))->setCurrentIndex(1);
+    settle(200);
+    there.setOutput(QStringLiteral("A"));
+    shoot("oscillo-framing-error");
+    o.findChild<QComboBox*>(QStringLiteral("Source"))->setCurrentIndex(0);
+    auto* base = o.findChild<QComboBox*>(QStringLiteral("BaseDeTemps"));
+    base->setCurrentIndex(base->count() - 1);
+    settle(200);
+    here.setBreak(true);
+    settle(100);
+    here.setBreak(false);
+    settle(300);
+    shoot("oscillo-break");
+    o.Annuler_Click();
+    wiring.Annuler_Click();
+}
+
 // The scenes that take an option: the whole program's windows otherwise.
 struct Scene {
     const char* option;
@@ -559,6 +609,7 @@ const Scene kScenes[] = {
          animationShots(f, o);
      }},
     {"--about", [](Forms& f, const QString&, const QString& o) { aboutShots(f, o); }},
+    {"--oscillo", [](Forms& f, const QString&, const QString& o) { oscilloShots(f, o); }},
     {"--menu-walk", [](Forms& f, const QString&, const QString& o) { menuWalkShots(f, o); }},
 };
 

@@ -22,19 +22,6 @@ constexpr int kSendWaitMs = 2000;
 constexpr qint64 kEventMask = 0xFFFF;
 constexpr int kLinesShift = 16;
 
-struct LabEnd {
-    QString socket;
-    QString end;
-};
-
-std::optional<LabEnd> parseTarget(const QString& target) {
-    const QString rest = target.mid(int(qstrlen(kLabPrefix)));
-    const qsizetype slash = rest.lastIndexOf('/');
-    if (slash <= 0 || slash == rest.size() - 1) return std::nullopt;
-    const QString folder = QDir::current().absoluteFilePath(rest.left(slash));
-    return LabEnd{QDir(folder).filePath(QStringLiteral("socket")), rest.mid(slash + 1)};
-}
-
 qint64 attachFlags(const OpenRequest& r) {
     return qint64(r.handshaking) | (r.dtr ? labline::wire::kDtrOn : 0) |
            (r.rts ? labline::wire::kRtsOn : 0);
@@ -46,6 +33,15 @@ bool isLabTarget(const QString& target) {
     return target.startsWith(QLatin1String(kLabPrefix));
 }
 
+std::optional<LabEnd> labEndOf(const QString& target) {
+    if (!isLabTarget(target)) return std::nullopt;
+    const QString rest = target.mid(int(qstrlen(kLabPrefix)));
+    const qsizetype slash = rest.lastIndexOf('/');
+    if (slash <= 0 || slash == rest.size() - 1) return std::nullopt;
+    const QString folder = QDir::current().absoluteFilePath(rest.left(slash));
+    return LabEnd{QDir(folder).filePath(QStringLiteral("socket")), rest.mid(slash + 1)};
+}
+
 LabTransport::LabTransport(TransportSink sink) : Transport(std::move(sink)) {}
 
 LabTransport::~LabTransport() {
@@ -54,7 +50,7 @@ LabTransport::~LabTransport() {
 }
 
 MSComm::Error LabTransport::open(const OpenRequest& request) {
-    const std::optional<LabEnd> where = parseTarget(request.target);
+    const std::optional<LabEnd> where = labEndOf(request.target);
     if (!where) return MSComm::comPortInvalid;
     fd_ = local::connectTo(where->socket);
     if (fd_ < 0) return MSComm::comPortInvalid;  // no lab running there

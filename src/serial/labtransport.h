@@ -8,6 +8,7 @@
 
 #include <QSocketNotifier>
 #include <memory>
+#include <optional>
 
 #include "serial/labline/protocol.h"
 #include "serial/transport.h"
@@ -17,6 +18,13 @@ namespace serial {
 // "lab:FOLDER/END" names an end of the lab whose private folder is FOLDER.
 inline constexpr char kLabPrefix[] = "lab:";
 bool isLabTarget(const QString& target);
+
+// The daemon's socket and the end a lab target names; none for another target.
+struct LabEnd {
+    QString socket;
+    QString end;
+};
+std::optional<LabEnd> labEndOf(const QString& target);
 
 class LabTransport : public Transport {
 public:

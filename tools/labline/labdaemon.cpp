@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QtEndian>
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -40,6 +41,11 @@ constexpr int kHeldCheckMs = 50;
 constexpr int kUnattachedLimit = 16;
 // How long a connection may stay without attaching.
 constexpr int kUnattachedTimeoutMs = 3000;
+// Monitors at once (each an oscilloscope window), the changes one may have waiting, and how often
+// the line is run for them when nothing else wakes it: a screen's rate.
+constexpr int kMonitorLimit = 4;
+constexpr qsizetype kMonitorBacklog = 64 * 1024;
+constexpr int kMonitorTickMs = 30;
 // Connections taken from the listening socket before the clients and the timer get their turn.
 constexpr int kAcceptsPerTurn = 64;
 
@@ -141,6 +147,16 @@ LabDaemon::LabDaemon() {
     connect(&heldCheck_, &QTimer::timeout, this, [this] { checkHeld(); });
     unattachedCheck_.setInterval(kUnattachedTimeoutMs / 4);
     connect(&unattachedCheck_, &QTimer::timeout, this, [this] { expireUnattached(); });
+    monitorTick_.setInterval(kMonitorTickMs);
+    connect(&monitorTick_, &QTimer::timeout, this, [this] {
+        const Nanos at = now();
+        dispatch(line_.advance(at), {});
+        armTimer();
+        feedMonitors(at, true);
+    });
+    line_.setProbe([this](Nanos at, const QString& end, Signal signal, bool high) {
+        probe(at, end, signal, high);
+    });
 }
 
 LabDaemon::~LabDaemon() {
@@ -186,7 +202,6 @@ bool LabDaemon::startCapture(const QString& path, QString* error) {
         return false;
     }
     vcd_ = std::make_unique<VcdWriter>(&captureFile_, line_.ends());
-    line_.setProbe(vcd_->probe());
     return true;
 }
 
@@ -263,7 +278,9 @@ void LabDaemon::acceptClients() {
 
 namespace {
 
-constexpr auto unattached = [](const auto& c) { return c->fd >= 0 && c->end.isEmpty(); };
+constexpr auto unattached = [](const auto& c) {
+    return c->fd >= 0 && c->end.isEmpty() && !c->watch;
+};
 constexpr qint64 kNanosPerMs = 1'000'000;
 
 }  // namespace
@@ -359,6 +376,8 @@ void LabDaemon::handle(Client* client, const Message& m) {
             attach(client, m);
         } else if (m.type == Type::Ring) {
             ringFrom(client, m);
+        } else if (m.type == Type::Monitor && !client->watch) {
+            watchFrom(client, m);
         } else {
             local::closeFd(std::exchange(client->fd, -1));
         }
@@ -583,9 +602,85 @@ Nanos LabDaemon::now() const {
 }
 
 void LabDaemon::run(const QString& quietEnd) {
-    dispatch(line_.advance(now()), quietEnd);
+    const Nanos at = now();
+    dispatch(line_.advance(at), quietEnd);
     armTimer();
     resumeHeld();
+    feedMonitors(at, false);
+}
+
+// "end\nTxD,RxD": the wires of one end. A monitor only listens: it changes nothing on the line.
+void LabDaemon::watchFrom(Client* client, const Message& m) {
+    const QList<QByteArray> parts = m.data.split('\n');
+    const qsizetype watching = std::count_if(clients_.begin(), clients_.end(),
+                                             [](const auto& c) { return c->fd >= 0 && c->watch; });
+    Client::Watch watch;
+    watch.end = QString::fromUtf8(parts.value(0));
+    for (const QByteArray& name : parts.value(1).split(',')) {
+        for (int s = 0; s < kSignalCount; ++s)
+            if (signalName(Signal(s)) == QLatin1String(name)) watch.wires << Signal(s);
+    }
+    const bool valid = parts.size() == 2 && line_.ends().contains(watch.end) &&
+                       !watch.wires.isEmpty() && watch.wires.size() <= wire::kMonitorWires &&
+                       watch.wires.size() == parts.value(1).split(',').size();
+    if (!valid || watching >= kMonitorLimit) {
+        local::send(client->fd, Message{Type::Refused, MSComm::comPortInvalid, {}});
+        return;
+    }
+    client->watch = std::move(watch);
+    local::send(client->fd, Message{Type::Monitoring, origin_, {}});
+    if (!monitorTick_.isActive()) monitorTick_.start();
+}
+
+void LabDaemon::probe(Nanos at, const QString& end, Signal signal, bool high) {
+    if (vcd_) vcd_->change(at, end, signal, high);
+    for (auto& c : clients_) {
+        if (c->fd < 0 || !c->watch || c->watch->end != end) continue;
+        Client::Watch& w = *c->watch;
+        const int index = int(w.wires.indexOf(signal));
+        if (index < 0) continue;
+        char record[wire::kLevelRecord];
+        qToLittleEndian<qint64>(at, record);
+        record[8] = char(index << 1 | (high ? 1 : 0));
+        w.pending.append(record, wire::kLevelRecord);
+        if (w.pending.size() > kMonitorBacklog) {
+            const qsizetype excess =
+                (w.pending.size() - kMonitorBacklog + wire::kLevelRecord - 1) / wire::kLevelRecord;
+            w.pending.remove(0, excess * wire::kLevelRecord);
+            w.lost += excess;
+        }
+    }
+}
+
+// Each monitor learns how far its record is complete: with each batch of changes, and at each
+// tick even when nothing changed, so that its screen's time goes on.
+void LabDaemon::feedMonitors(Nanos completeTo, bool tick) {
+    bool any = false;
+    for (auto& c : clients_) {
+        if (c->fd < 0 || !c->watch) continue;
+        any = true;
+        if (tick || !c->watch->pending.isEmpty() || c->watch->lost > 0) feed(c.get(), completeTo);
+    }
+    if (!any) monitorTick_.stop();
+}
+
+// What a monitor's socket does not take waits, bounded, for its next turn: a slow monitor loses
+// old changes, and is told how many, but never holds up the line.
+void LabDaemon::feed(Client* client, Nanos completeTo) {
+    Client::Watch& w = *client->watch;
+    constexpr qsizetype kChunk = wire::kMaxData / wire::kLevelRecord * wire::kLevelRecord;
+    if (w.lost > 0) {
+        if (local::send(client->fd, Message{Type::LevelsLost, w.lost, {}}) !=
+            local::SendResult::Sent)
+            return;
+        w.lost = 0;
+    }
+    do {
+        const Message m{Type::Levels, completeTo,
+                        w.pending.first(std::min(kChunk, w.pending.size()))};
+        if (local::send(client->fd, m) != local::SendResult::Sent) return;
+        w.pending.remove(0, m.data.size());
+    } while (!w.pending.isEmpty());
 }
 
 // The characters of a batch go as few datagrams as their order with the other events allows;

@@ -57,6 +57,15 @@ private:
         std::optional<labline::wire::Message> lateRoom;
         std::optional<labline::wire::Message> lateProgress;
         qint64 overrun = 0;
+        // A monitor: the wires it watches on one end, the level changes its socket has not
+        // taken yet (whole records, the oldest dropped past a bound) and how many were dropped.
+        struct Watch {
+            QString end;
+            QList<labline::Signal> wires;
+            QByteArray pending;
+            qint64 lost = 0;
+        };
+        std::optional<Watch> watch;
     };
 
     bool startCapture(const QString& path, QString* error);
@@ -67,6 +76,10 @@ private:
     void expireUnattached();
     void reject(Client* client, const QByteArray& datagram, int why);
     void ringFrom(Client* client, const labline::wire::Message& m);
+    void watchFrom(Client* client, const labline::wire::Message& m);
+    void probe(labline::Nanos at, const QString& end, labline::Signal signal, bool high);
+    void feedMonitors(labline::Nanos completeTo, bool tick);
+    void feed(Client* client, labline::Nanos completeTo);
     void handle(Client* client, const labline::wire::Message& m);
     void attach(Client* client, const labline::wire::Message& m);
     void drop(Client* client);
@@ -97,6 +110,7 @@ private:
     std::unique_ptr<QSocketNotifier> timerNotifier_;
     QTimer heldCheck_;        // runs while a client is held back, to see it leave
     QTimer unattachedCheck_;  // runs while a client has not attached, to time it out
+    QTimer monitorTick_;      // runs while a monitor watches, so that its record keeps up
     std::vector<std::unique_ptr<Client>> clients_;
     std::vector<std::unique_ptr<PtyEnd>> ptys_;
     QFile captureFile_;

@@ -27,6 +27,7 @@ enum class Type : quint8 {
     SendImmediate = 7,  // value: the code, sent ahead of the queue (Xon, Xoff)
     Discard = 8,        // drops the last `value` bytes written, if not started
     Ring = 9,           // rings the end(s) receiving this end's TxD; unattached, data: the end
+    Monitor = 10,       // unattached: watch wires of an end; data: "end\nTxD,RxD,..."
     // Daemon to client.
     Attached = 64,    // value: input lines
     Refused = 65,     // value: the opening error
@@ -38,6 +39,9 @@ enum class Type : quint8 {
     TxRoom = 71,      // value: bytes since attaching that the end's UART takes at once
     Rung = 72,        // an unattached Ring went out (an unknown end is Refused instead)
     Rejected = 73,    // value: the type of a message not carried out | its Rejection << 8
+    Monitoring = 74,  // Monitor taken; value: the monotonic clock's nanoseconds at line time 0
+    Levels = 75,      // value: line time the record is complete to; data: kLevelRecord each
+    LevelsLost = 76,  // value: level changes dropped for a monitor that did not keep up
 };
 
 // Why a message was not carried out. Its client stays attached; nothing of the message was done.
@@ -55,6 +59,11 @@ enum InputLine : int { kCts = 1, kDsr = 2, kDcd = 4, kRi = 8 };
 
 // The most bytes one Write or Received carries.
 inline constexpr int kMaxData = 4096;
+// A level change for a monitor: the line time (8 bytes, little-endian nanoseconds), then the
+// wire's index in the monitor's list shifted left by one, its bit 0 the wire's new level.
+inline constexpr int kLevelRecord = 9;
+// The most wires one monitor watches.
+inline constexpr int kMonitorWires = 8;
 // Header size: type and value.
 inline constexpr int kHeaderSize = 9;
 

@@ -46,7 +46,8 @@ FAutoTest::FAutoTest(Forms& forms, QWidget* parent)
           forms, {"FAutoTest", "Branchements du câble pour auto-test d'un ordinateur", 10950, 8100},
           parent) {
     addWirings();
-    addOscilloscope(":/oscilloscope-handshake.svg", {6900, 2550});
+    addOscilloscope(":/oscilloscope-handshake.svg", {6900, 2550},
+                    {labline::Signal::TxD, labline::Signal::RxD, labline::Signal::Rts});
     addHookup();
     addButtons({6900, 7350}, {9600, 7350});
     Test =

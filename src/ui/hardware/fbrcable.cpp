@@ -48,7 +48,8 @@ FBrCable::FBrCable(Forms& forms, QWidget* parent)
                     12150, 6000},
                    parent) {
     addCableDrawing();
-    addOscilloscope(":/oscilloscope-frames.svg", {8400, 1200});
+    addOscilloscope(":/oscilloscope-frames.svg", {8400, 1200},
+                    {labline::Signal::TxD, labline::Signal::RxD});
     addHookup();
     addButtons({9000, 5250}, {10500, 5250});
     finish();

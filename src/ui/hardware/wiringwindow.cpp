@@ -3,6 +3,10 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
+#include "core/appstate.h"
+#include "serial/labtransport.h"
+#include "serial/portmap.h"
+#include "ui/hardware/foscillo.h"
 #include "ui/hardware/guideshapes.h"
 #include "ui/shell/formkit.h"
 #include "ui/shell/forms.h"
@@ -24,6 +28,27 @@ constexpr int kScreenWidthTw = 1950;
 constexpr int kScreenHeightTw = 1350;
 const QColor kScreenColour{0x20, 0x30, 0x20};
 
+// The line that says why the oscilloscope cannot open, under it.
+constexpr int kStatusGapTw = 60;
+
+// The probes' colours, those of the wires in every drawing.
+QColor scopeColour(labline::Signal s) {
+    switch (s) {
+        case labline::Signal::TxD:
+            return QColor(0xc0, 0x00, 0x00);
+        case labline::Signal::RxD:
+            return QColor(0x00, 0x50, 0xc0);
+        default:
+            return QColor(0x00, 0x80, 0x00);
+    }
+}
+
+scope::FrameFormat frameFormatOf(const LinkRecord& c) {
+    return {c.Speed.toInt(), c.DataBits.toInt(),
+            c.ParityLetter.isEmpty() ? QChar(u'N') : c.ParityLetter.at(0),
+            c.StopBits == QLatin1String("2") ? 2 : 1};
+}
+
 constexpr int kButtonWidthTw = 1200;
 constexpr int kButtonHeightTw = 495;
 
@@ -36,9 +61,13 @@ WiringWindow::WiringWindow(Forms& forms, const Look& look, QWidget* parent)
     surface().setScaleMode(DrawSurface::ScaleMode::Twip);
 }
 
-void WiringWindow::addOscilloscope(const QString& resource, QPoint topLeftTw) {
-    ImageOscillo = addTippedPicture(this, "ImageOscillo", resource, topLeftTw.x(), topLeftTw.y(),
+void WiringWindow::addOscilloscope(const QString& resource, QPoint topLeftTw,
+                                   const QList<labline::Signal>& wires) {
+    ImageOscillo = addPictureButton(this, "ImageOscillo", resource, topLeftTw.x(), topLeftTw.y(),
                                     kScopeWidthTw, kScopeHeightTw, "Oscilloscope");
+    connect(ImageOscillo, &SvgButton::clicked, this, &WiringWindow::ImageOscillo_Click);
+    scopeTw_ = topLeftTw;
+    scopeWires_ = wires;
     Ecran = new ShapeBox(this, "Ecran", ShapeBox::Style::Filled, kScreenColour);
     const QPoint screen = topLeftTw + kScreenOffsetTw;
     placeTw(Ecran, screen.x(), screen.y(), kScreenWidthTw, kScreenHeightTw);
@@ -105,6 +134,24 @@ void WiringWindow::showHookup(bool on) {
 void WiringWindow::Mesure_Click() {
     if (isVisible()) Annuler->setFocus(Qt::OtherFocusReason);
     showHookup(Mesure->text() == QLatin1String(kOff));
+}
+
+void WiringWindow::ImageOscillo_Click() {
+    if (!hookupShown()) return;
+    const AppState& state = forms_.state();
+    const QString device = portmap::resolve(state.LinkConfig.PortNumber, state.workDir).device;
+    QList<FOscillo::Probe> probes;
+    for (labline::Signal s : scopeWires_) probes << FOscillo::Probe{s, scopeColour(s)};
+    QString why;
+    if (serial::isLabTarget(device) &&
+        forms_.get<FOscillo>().present(probes, frameFormatOf(state.LinkConfig), device, &why))
+        return;
+    if (!serial::isLabTarget(device))
+        why = QStringLiteral("L'oscilloscope n'est disponible que sur le laboratoire virtuel.");
+    surface().CurrentX = scopeTw_.x();
+    surface().CurrentY = scopeTw_.y() + kScopeHeightTw + kStatusGapTw;
+    surface().Print(why.isEmpty() ? QString() : why.at(0).toUpper() + why.mid(1));
+    ImageOscillo->setAccessibleDescription(why);
 }
 
 void WiringWindow::Annuler_Click() {

@@ -8,12 +8,13 @@
 #include <QList>
 #include <QPoint>
 
+#include "serial/labline/line.h"
 #include "ui/shell/surfacewidget.h"
 
 class Forms;
 class QPushButton;
 class ShapeBox;
-class SvgPicture;
+class SvgButton;
 class QKeyEvent;
 
 class WiringWindow : public SurfaceWidget {
@@ -31,6 +32,9 @@ public:
     void present();
 
     void Mesure_Click();
+    // With the hookup on and the port on the virtual lab, opens the oscilloscope on the probes'
+    // wires; on a real port, says that the oscilloscope needs the lab.
+    void ImageOscillo_Click();
     virtual void Annuler_Click();
 
     // Whether the probes and their cables are on.
@@ -38,7 +42,9 @@ public:
 
 protected:
     // The oscilloscope, its screen's cover when off, and the buttons Mesure and Annuler.
-    void addOscilloscope(const QString& resource, QPoint topLeftTw);
+    // `wires`: what its channels show, the first one triggering.
+    void addOscilloscope(const QString& resource, QPoint topLeftTw,
+                         const QList<labline::Signal>& wires);
     void addButtons(QPoint mesureTw, QPoint annulerTw);
     // A part of the hookup: shown only while the oscilloscope is on.
     void addProbe(const QString& objectName, const QString& resource, QPoint topLeftTw,
@@ -67,8 +73,10 @@ protected:
 private:
     void showHookup(bool on);
 
-    SvgPicture* ImageOscillo = nullptr;
+    SvgButton* ImageOscillo = nullptr;
     ShapeBox* Ecran = nullptr;
+    QPoint scopeTw_;
+    QList<labline::Signal> scopeWires_;
     QList<QWidget*> hookup_;
 };
 
