@@ -116,14 +116,30 @@ QString FValeur::ask(const QString& caption, const QString& prompt) {
 
 void FValeur::showModal() {
     // Each showing starts in the entry, with the proposed answer's selection kept.
-    const int start = TexteValeur->selectionStart();
-    const int length = TexteValeur->selectedText().size();
+    proposedStart_ = TexteValeur->selectionStart();
+    proposedLength_ = int(TexteValeur->selectedText().size());
+    entryTouched_ = false;
     TexteValeur->setFocus(Qt::OtherFocusReason);
-    if (start >= 0) TexteValeur->setSelection(start, length);
+    keepProposal();
     exec();
 }
 
+void FValeur::keepProposal() {
+    if (!entryTouched_ && proposedStart_ >= 0)
+        TexteValeur->setSelection(proposedStart_, proposedLength_);
+}
+
 bool FValeur::eventFilter(QObject* watched, QEvent* event) {
+    // A focus change that comes with the showing (the window manager's activation, a window
+    // going behind) may drop the selection: the first key still types over the whole proposal.
+    if (watched == TexteValeur) {
+        if (event->type() == QEvent::FocusIn) keepProposal();
+        if (event->type() == QEvent::KeyPress) {
+            keepProposal();
+            entryTouched_ = true;
+        }
+        if (event->type() == QEvent::MouseButtonPress) entryTouched_ = true;
+    }
     if (keyPreview_ && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         switch (key->key()) {

@@ -60,6 +60,12 @@ protected:
     void reject() override;
 
 private:
+    void keepProposal();
     AppState& state_;
     bool keyPreview_ = false;
+    // The proposed answer's selection at the showing, kept until the user first types or clicks
+    // in the entry, whatever focus changes come with the showing.
+    int proposedStart_ = -1;
+    int proposedLength_ = 0;
+    bool entryTouched_ = true;
 };

@@ -9,6 +9,7 @@
 #include "core/appstate.h"
 #include "support/appfixture.h"
 #include "support/modal.h"
+#include "support/wait.h"
 #include "ui/shell/fmenu.h"
 #include "ui/shell/fmsg.h"
 #include "ui/shell/fvaleur.h"
@@ -71,6 +72,28 @@ private slots:
         onNextModal(typeAndEnter("b"));
         dialog.showModal();
         QCOMPARE(state.EnteredValue, QStringLiteral("b"));
+    }
+
+    // The proposal stays selected for the first key, whatever focus changes came with the
+    // showing; once the user has clicked in the entry, the cursor is where the click put it.
+    void proposalSurvivesFocusChanges() {
+        AppFixture fx(AppFixture::Ports::Defaults);
+        FValeur& dialog = fx.get<FValeur>();
+        for (bool clicked : {false, true}) {
+            dialog.propose("7F", 2);
+            onNextModal([clicked](QWidget* w) {
+                auto* entry = w->findChild<QLineEdit*>("TexteValeur");
+                w->findChild<QPushButton*>("OK")->setFocus(Qt::OtherFocusReason);
+                if (clicked) QTest::mouseClick(entry, Qt::LeftButton, {}, entry->rect().center());
+                entry->setFocus(Qt::OtherFocusReason);
+                typeText(entry, "41");
+                QTest::keyClick(entry, Qt::Key_Return);
+            });
+            dialog.showModal();
+            QVERIFY(waitFor([] { return pendingModalAnswers() == 0; }));
+            QCOMPARE(fx.state.EnteredValue.endsWith("41"), true);
+            QCOMPARE(fx.state.EnteredValue.size() > 2, clicked);
+        }
     }
 
     // With key preview on, every character key typed is recorded, Backspace included, Enter
