@@ -1,11 +1,25 @@
 #include "serial/labmonitor.h"
 
+#ifdef Q_OS_LINUX
 #include <QtEndian>
 
 #include "serial/labline/localsocket.h"
 #include "serial/labtransport.h"
+#endif
 
 namespace serial {
+
+#ifndef Q_OS_LINUX
+// The lab's line runs on Linux only: elsewhere there is nothing to watch.
+LabMonitor::LabMonitor(QObject* parent) : QObject(parent) {}
+LabMonitor::~LabMonitor() = default;
+bool LabMonitor::watch(const QString&, const QList<labline::Signal>&, QString* why) {
+    if (why) *why = QStringLiteral("le laboratoire virtuel n'existe que sous Linux");
+    return false;
+}
+void LabMonitor::stop() {}
+void LabMonitor::readDaemon() {}
+#else
 namespace {
 
 using labline::wire::Message;
@@ -81,5 +95,7 @@ void LabMonitor::readDaemon() {
         emit changes(out, m->value);
     }
 }
+
+#endif
 
 }  // namespace serial

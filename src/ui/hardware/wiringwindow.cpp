@@ -143,10 +143,11 @@ void WiringWindow::ImageOscillo_Click() {
     QList<FOscillo::Probe> probes;
     for (labline::Signal s : scopeWires_) probes << FOscillo::Probe{s, scopeColour(s)};
     QString why;
-    if (serial::isLabTarget(device) &&
+    const bool onLab = device.startsWith(QLatin1String(serial::kLabPrefix));
+    if (onLab &&
         forms_.get<FOscillo>().present(probes, frameFormatOf(state.LinkConfig), device, &why))
         return;
-    if (!serial::isLabTarget(device))
+    if (!onLab)
         why = QStringLiteral("L'oscilloscope n'est disponible que sur le laboratoire virtuel.");
     surface().CurrentX = scopeTw_.x();
     surface().CurrentY = scopeTw_.y() + kScopeHeightTw + kStatusGapTw;
