@@ -13,7 +13,7 @@ folder=build-asan
 if [[ ! -f $folder/build.ninja ]]; then
     cmake -S . -B "$folder" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only" \
-        -DSERLINQ_SANITIZE=ON -DSERLINQ_FUZZ=ON >/dev/null
+        -DSERLINQ_SANITIZE=ON -DSERLINQ_FUZZ=ON -DSERLINQ_BENCH=OFF >/dev/null
 fi
 cmake --build "$folder"
 

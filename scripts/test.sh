@@ -20,6 +20,6 @@ scripts/format.sh --check
 # (SERLINQ_SKIP_PACKAGE=1 skips it).
 [[ ${SERLINQ_SKIP_PACKAGE-} == 1 ]] || scripts/test-package.sh build
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir build --output-on-failure --timeout 300 "$@"
+ctest --test-dir build --output-on-failure --timeout 300 -j2 "$@"
 ((sanitize)) || exit 0
 exec scripts/test-sanitized.sh "$@"
