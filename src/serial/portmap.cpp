@@ -62,6 +62,15 @@ void parseLine(const Line& line, QMap<int, Entry>& map) {
     } else if (device.contains('\0')) {
         problem =
             named(line, QStringLiteral("caractère nul dans le périphérique de Com%1").arg(port));
+    } else if (std::any_of(name.begin(), name.end(), [](QChar c) {
+                   return c == QChar::ReplacementCharacter || c.category() == QChar::Other_Control;
+               })) {
+        // No device is named so: bytes that are not UTF-8, or a control character, are a file
+        // damaged or saved in another encoding.
+        problem =
+            named(line, QStringLiteral("périphérique de Com%1 illisible (caractère de contrôle "
+                                       "ou octets hors UTF-8)")
+                            .arg(port));
     }
     map.insert(port, problem.isEmpty() ? Entry{name, {}} : Entry{{}, problem});
 }

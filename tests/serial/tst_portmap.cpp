@@ -42,6 +42,8 @@ private slots:
         QTest::newRow("mark and blanks") << QByteArray("Com3= \xEF\xBB\xBF \t\r\n");
         QTest::newRow("no-break space") << QByteArray("Com3=\xC2\xA0\n");
         QTest::newRow("after a good line") << QByteArray("Com3=/dev/ttyS9\nCom3=\xEF\xBB\xBF\n");
+        QTest::newRow("bytes that are not UTF-8") << QByteArray("Com3=/dev/tty\xFF\xFES0\n");
+        QTest::newRow("a control character") << QByteArray("Com3=/dev/tty\x06S0\n");
     }
     void deviceOfNothing() {
         QFETCH(QByteArray, text);

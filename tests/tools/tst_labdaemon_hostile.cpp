@@ -32,7 +32,7 @@ namespace {
 // Far above what the line needs for its ends, far below one per connection of a flood.
 constexpr int kDescriptorBound = 64;
 constexpr qint64 kMemoryBound = 20 * 1024 * 1024;
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(SERLINQ_SANITIZED)
 // Sanitized, the line runs several times slower and keeps freed memory in quarantine.
 constexpr int kSlowdown = 4;
 constexpr bool kMemoryMeasured = false;
