@@ -108,7 +108,9 @@ bool looksBinary(const QByteArray& text) {
         return c == QChar::ReplacementCharacter ||
                (c.category() == QChar::Other_Control && c != '\t' && c != '\n' && c != '\r');
     });
-    return odd * kBinaryShare > decoded.size();
+    // Line ends are not counted either way, so that a last line ended or not reads the same.
+    const qsizetype ends = decoded.count(u'\n') + decoded.count(u'\r');
+    return odd * kBinaryShare > decoded.size() - ends;
 }
 
 // Why the text read is not a mapping at all, or nothing.
