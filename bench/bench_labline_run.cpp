@@ -36,8 +36,15 @@ constexpr qint64 kBitNs = 1'000'000'000LL / kSpeed;
 constexpr qint64 kFrameNs = kBitNs * kFrameBits;
 constexpr int kBlock = MSComm::kOutputQueueLimit / 2;
 
-// User and system time of a process, in nanoseconds.
+// User and system time of a process, in nanoseconds: the scheduler's own count when the system
+// keeps it, since the clock ticks of /proc/PID/stat are a hundredth of a second.
 qint64 processCpuNs(qint64 pid) {
+    QFile schedstat(QStringLiteral("/proc/%1/schedstat").arg(pid));
+    if (schedstat.open(QIODevice::ReadOnly)) {
+        bool ok = false;
+        const qint64 ns = schedstat.readAll().split(' ').value(0).toLongLong(&ok);
+        if (ok) return ns;
+    }
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
     if (!stat.open(QIODevice::ReadOnly)) return 0;
     const QByteArray text = stat.readAll();

@@ -97,8 +97,8 @@ void LabTransport::closeBlocking(int ms) {
     while (fd_ >= 0 && !lost_ && !drained() &&
            local::waitReadable(fd_, int(deadline.remainingTime()))) {
         if (local::receive(fd_, &datagram) != local::ReceiveResult::Message) break;
-        const std::optional<Message> m = labline::wire::decode(datagram);
-        if (m && m->type == Type::TxProgress) gone_ = m->value;
+        for (const Message& m : labline::wire::decodeAll(datagram).value_or(QList<Message>{}))
+            if (m.type == Type::TxProgress) gone_ = m.value;
     }
     close(false);
 }
@@ -191,13 +191,13 @@ void LabTransport::readDaemon() {
     for (;;) {
         const local::ReceiveResult r = local::receive(fd_, &datagram);
         if (r == local::ReceiveResult::Nothing) break;
-        const std::optional<Message> m =
-            r == local::ReceiveResult::Message ? labline::wire::decode(datagram) : std::nullopt;
-        if (!m) {
+        const std::optional<QList<Message>> messages =
+            r == local::ReceiveResult::Message ? labline::wire::decodeAll(datagram) : std::nullopt;
+        if (!messages) {
             closed = true;
             break;
         }
-        handle(*m, &data, &events);
+        for (const Message& m : *messages) handle(m, &data, &events);
     }
     if (!data.isEmpty() || !events.isEmpty()) sink_.received(data, events);
     if (gone_ != goneBefore || room_ != roomBefore) sink_.progressed();

@@ -1,6 +1,7 @@
 // What a program plugged into the lab's line may send it: any datagram that reads as a message
-// is written back to the very same bytes, and the settings of an Attach, when the line takes
-// them, are a format the line can run and that reads back the same from its own text.
+// is written back to the very same bytes, a batch that reads whole as well, and the settings of an
+// Attach, when the line takes them, are a format the line can run and that reads back the same from
+// its own text.
 
 #include "check.h"
 #include "serial/labline/encoder.h"
@@ -15,6 +16,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!m) return 0;
     FUZZ_CHECK(wire::encode(*m) == datagram);
     FUZZ_CHECK(wire::decode(wire::encode(*m)) == m);
+    if (const auto batch = wire::decodeAll(datagram); batch && m->type == wire::Type::Batch) {
+        FUZZ_CHECK(wire::encodeBatch(*batch) == datagram);
+    } else if (batch) {
+        FUZZ_CHECK(batch->size() == 1 && batch->constFirst() == *m);
+    } else {
+        FUZZ_CHECK(m->type == wire::Type::Batch);
+    }
 
     if (m->type != wire::Type::Attach) return 0;
     const QList<QByteArray> fields = m->data.split('\n');

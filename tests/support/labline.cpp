@@ -126,11 +126,15 @@ bool LabClient::tryWrite(const QByteArray& bytes) {
 }
 
 std::optional<LabClient::Message> LabClient::receive(int timeoutMs) {
+    if (!unread_.isEmpty()) return unread_.takeFirst();
     QByteArray datagram;
     if (fd_ < 0 || !labline::local::waitReadable(fd_, timeoutMs) ||
         labline::local::receive(fd_, &datagram) != labline::local::ReceiveResult::Message)
         return std::nullopt;
-    return labline::wire::decode(datagram);
+    std::optional<QList<Message>> messages = labline::wire::decodeAll(datagram);
+    if (!messages || messages->isEmpty()) return std::nullopt;
+    unread_ = std::move(*messages);
+    return unread_.takeFirst();
 }
 
 void LabClient::close() {

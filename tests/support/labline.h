@@ -87,13 +87,14 @@ public:
     bool trySend(const Message& m);
     // Bytes to send, in one Write message.
     bool tryWrite(const QByteArray& bytes);
-    // The next message from the daemon, waiting at most `timeoutMs`.
+    // The next message from the daemon, waiting at most `timeoutMs`; a batch's one by one.
     std::optional<Message> receive(int timeoutMs);
     // Unplugs at once, as a program that ends does.
     void close();
 
 private:
     int fd_ = -1;
+    QList<Message> unread_;  // the rest of a batch
 };
 
 }  // namespace testsupport

@@ -185,11 +185,8 @@ bool LabDaemon::start(const Options& options, QString* error) {
         return false;
     }
     timerNotifier_ = std::make_unique<QSocketNotifier>(timer_, QSocketNotifier::Read);
-    connect(timerNotifier_.get(), &QSocketNotifier::activated, this, [this] {
-        quint64 expirations = 0;
-        [[maybe_unused]] const ssize_t n = ::read(timer_, &expirations, sizeof expirations);
-        run();
-    });
+    // Setting the timer again, as every run does, clears its expiry: it needs no read.
+    connect(timerNotifier_.get(), &QSocketNotifier::activated, this, [this] { run(); });
     listenNotifier_ = std::make_unique<QSocketNotifier>(listener_, QSocketNotifier::Read);
     connect(listenNotifier_.get(), &QSocketNotifier::activated, this, [this] { acceptClients(); });
     return startPtys(options.ptys, error);
@@ -687,6 +684,7 @@ void LabDaemon::feed(Client* client, Nanos completeTo) {
 // the counts of a transmit queue replace one another, so only the latest of each goes, after
 // the batch.
 void LabDaemon::dispatch(const QList<Event>& events, const QString& quietEnd) {
+    batching_ = true;
     QMap<QString, QByteArray> received;  // intact codes not handed out yet, per end
     QMap<QString, qint64> progress;
     QMap<QString, qint64> room;
@@ -712,6 +710,8 @@ void LabDaemon::dispatch(const QList<Event>& events, const QString& quietEnd) {
         sendTo(it.key(), Message{Type::TxRoom, it.value(), {}});
     for (auto it = progress.cbegin(); it != progress.cend(); ++it)
         sendTo(it.key(), Message{Type::TxProgress, it.value(), {}});
+    batching_ = false;
+    for (auto& c : clients_) sendBatch(c.get());
 }
 
 void LabDaemon::dispatchOne(const Event& e, const QString& quietEnd) {
@@ -742,11 +742,39 @@ void LabDaemon::sendTo(const QString& end, const Message& m) {
     }
     Client* client = clientAt(end);
     if (!client) return;
-    const bool backedUp = !client->outbox.isEmpty() || client->lateModem || client->lateRoom ||
-                          client->lateProgress || client->overrun > 0;
-    if (!backedUp && local::send(client->fd, wire::encode(m)) != local::SendResult::WouldBlock)
-        return;
-    queue(client, m);
+    if (backedUp(client)) {
+        queue(client, m);
+    } else if (batching_) {
+        addToBatch(client, m);
+    } else if (local::send(client->fd, wire::encode(m)) == local::SendResult::WouldBlock) {
+        queue(client, m);
+    }
+}
+
+bool LabDaemon::backedUp(const Client* client) {
+    return !client->outbox.isEmpty() || client->lateModem || client->lateRoom ||
+           client->lateProgress || client->overrun > 0;
+}
+
+// A message too large for a batch goes alone, after what was batched before it.
+void LabDaemon::addToBatch(Client* client, const Message& m) {
+    const qsizetype size = wire::batchedSize(m);
+    if (client->batchBytes + size > wire::kMaxData) sendBatch(client);
+    client->batch.append(m);
+    client->batchBytes += size;
+    if (size > wire::kMaxData) sendBatch(client);
+}
+
+// A socket that cannot take the batch gets its messages queued one by one, as if sent alone.
+void LabDaemon::sendBatch(Client* client) {
+    if (client->batch.isEmpty()) return;
+    const QList<Message> batch = std::exchange(client->batch, {});
+    client->batchBytes = 0;
+    if (client->fd < 0) return;
+    const QByteArray datagram =
+        batch.size() == 1 ? wire::encode(batch.constFirst()) : wire::encodeBatch(batch);
+    if (local::send(client->fd, datagram) != local::SendResult::WouldBlock) return;
+    for (const Message& m : batch) queue(client, m);
 }
 
 void LabDaemon::armTimer() {

@@ -66,6 +66,9 @@ private:
             qint64 lost = 0;
         };
         std::optional<Watch> watch;
+        // What one run of the line has for it, sent as one datagram at the run's end.
+        QList<labline::wire::Message> batch;
+        qsizetype batchBytes = 0;
     };
 
     bool startCapture(const QString& path, QString* error);
@@ -100,6 +103,9 @@ private:
     void dispatch(const QList<labline::Event>& events, const QString& quietEnd);
     void dispatchOne(const labline::Event& event, const QString& quietEnd);
     void sendTo(const QString& end, const labline::wire::Message& m);
+    static bool backedUp(const Client* client);
+    void addToBatch(Client* client, const labline::wire::Message& m);
+    void sendBatch(Client* client);
     void armTimer();
 
     labline::Line line_;
@@ -112,6 +118,7 @@ private:
     QTimer unattachedCheck_;  // runs while a client has not attached, to time it out
     QTimer monitorTick_;      // runs while a monitor watches, so that its record keeps up
     std::vector<std::unique_ptr<Client>> clients_;
+    bool batching_ = false;  // a run's events are being handed out
     std::vector<std::unique_ptr<PtyEnd>> ptys_;
     QFile captureFile_;
     std::unique_ptr<labline::VcdWriter> vcd_;

@@ -23,4 +23,43 @@ std::optional<Message> decode(const QByteArray& datagram) {
     return m;
 }
 
+namespace {
+constexpr int kLengthSize = 2;
+}
+
+qsizetype batchedSize(const Message& message) {
+    return kLengthSize + kHeaderSize + message.data.size();
+}
+
+QByteArray encodeBatch(const QList<Message>& messages) {
+    QByteArray data;
+    for (const Message& m : messages) {
+        const QByteArray one = encode(m);
+        data.append(char(one.size() & 0xFF));
+        data.append(char(one.size() >> 8));
+        data.append(one);
+    }
+    return encode(Message{Type::Batch, qint64(messages.size()), data});
+}
+
+std::optional<QList<Message>> decodeAll(const QByteArray& datagram) {
+    const std::optional<Message> outer = decode(datagram);
+    if (!outer) return std::nullopt;
+    if (outer->type != Type::Batch) return QList<Message>{*outer};
+    QList<Message> messages;
+    const QByteArray& data = outer->data;
+    for (qsizetype at = 0; at < data.size();) {
+        if (data.size() - at < kLengthSize) return std::nullopt;
+        const qsizetype length = quint8(data.at(at)) | qsizetype(quint8(data.at(at + 1))) << 8;
+        at += kLengthSize;
+        if (length > data.size() - at) return std::nullopt;
+        const std::optional<Message> m = decode(data.mid(at, length));
+        if (!m || m->type == Type::Batch) return std::nullopt;
+        messages.append(*m);
+        at += length;
+    }
+    if (messages.size() != outer->value) return std::nullopt;
+    return messages;
+}
+
 }  // namespace labline::wire

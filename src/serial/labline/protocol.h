@@ -12,6 +12,7 @@
 // carry out is answered Rejected, never cut or guessed at.
 
 #include <QByteArray>
+#include <QList>
 #include <optional>
 
 namespace labline::wire {
@@ -42,6 +43,7 @@ enum class Type : quint8 {
     Monitoring = 74,  // Monitor taken; value: the monotonic clock's nanoseconds at line time 0
     Levels = 75,      // value: line time the record is complete to; data: kLevelRecord each
     LevelsLost = 76,  // value: level changes dropped for a monitor that did not keep up
+    Batch = 77,       // data: several of the messages above for one client, in order
 };
 
 // Why a message was not carried out. Its client stays attached; nothing of the message was done.
@@ -77,5 +79,16 @@ struct Message {
 QByteArray encode(const Message& message);
 // Nothing for a datagram too short to hold a header.
 std::optional<Message> decode(const QByteArray& datagram);
+
+// What a run of the line has for one client goes as one datagram, so that a batch of characters,
+// the transmit queue's room and its progress cost the line one system call rather than three.
+// Each message is its length (16 bits, little-endian) followed by its encoding; a batch never
+// holds another, and its data stays within kMaxData.
+QByteArray encodeBatch(const QList<Message>& messages);
+// The room a message takes in a batch's data.
+qsizetype batchedSize(const Message& message);
+// The messages a datagram carries: itself, or those of a batch in order. Nothing for a datagram
+// too short, or a batch whose contents do not read whole.
+std::optional<QList<Message>> decodeAll(const QByteArray& datagram);
 
 }  // namespace labline::wire

@@ -1,4 +1,5 @@
-// The lab's messages survive their encoding, and a datagram too short is no message.
+// The lab's messages survive their encoding, alone or in a batch; a datagram too short, or a
+// batch that does not read whole, is no message.
 #include <QtTest>
 
 #include "serial/labline/protocol.h"
@@ -37,6 +38,56 @@ private slots:
     void tooShort() {
         QFETCH(QByteArray, datagram);
         QVERIFY(!decode(datagram));
+        QVERIFY(!decodeAll(datagram));
+    }
+
+    void batch_data() {
+        QTest::addColumn<QList<Message>>("messages");
+        const Message received{Type::Received, 0, QByteArray::fromHex("00ff0d0a")};
+        const Message room{Type::TxRoom, 4113, {}};
+        const Message progress{Type::TxProgress, qint64(1) << 33, {}};
+        QTest::newRow("empty") << QList<Message>{};
+        QTest::newRow("one") << QList<Message>{room};
+        QTest::newRow("a run's three") << QList<Message>{received, room, progress};
+        QTest::newRow("same type twice") << QList<Message>{received, received};
+        QTest::newRow("no data, then the most data that fits") << QList<Message>{
+            progress,
+            Message{Type::Received, 0,
+                    QByteArray(kMaxData - batchedSize(progress) - batchedSize(Message{}), '\x80')}};
+    }
+    void batch() {
+        QFETCH(QList<Message>, messages);
+        const QByteArray datagram = encodeBatch(messages);
+        QVERIFY(datagram.size() <= kHeaderSize + kMaxData);
+        QCOMPARE(decodeAll(datagram), std::optional<QList<Message>>(messages));
+    }
+
+    void plainMessageReadsAsItself() {
+        const Message m{Type::Modem, 3 | 1 << 16, {}};
+        QCOMPARE(decodeAll(encode(m)), std::optional<QList<Message>>(QList<Message>{m}));
+    }
+
+    void brokenBatch_data() {
+        QTest::addColumn<QByteArray>("datagram");
+        const QByteArray two = encodeBatch({Message{Type::TxRoom, 1, {}}, Message{Type::Rung}});
+        QTest::newRow("cut in a message") << two.chopped(1);
+        QTest::newRow("cut in a length") << two + char(5);
+        QTest::newRow("one message fewer than said") << two.chopped(kHeaderSize + 2);
+        QByteArray tooMany = two;
+        tooMany[1] = 1;
+        QTest::newRow("more messages than said") << tooMany;
+        QByteArray beyond = two;
+        beyond[kHeaderSize] = char(0xFF);
+        QTest::newRow("a length beyond the end") << beyond;
+        QTest::newRow("a message too short")
+            << encode(Message{Type::Batch, 1, QByteArray::fromHex("020006ff")});
+        const QByteArray inner = encode(Message{Type::Batch, 0, {}});
+        QTest::newRow("a batch in a batch")
+            << encode(Message{Type::Batch, 1, char(inner.size()) + QByteArray(1, 0) + inner});
+    }
+    void brokenBatch() {
+        QFETCH(QByteArray, datagram);
+        QVERIFY(!decodeAll(datagram));
     }
 };
 
