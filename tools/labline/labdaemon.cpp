@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QVarLengthArray>
 #include <QtEndian>
 #include <algorithm>
 #include <cstdio>
@@ -685,31 +686,42 @@ void LabDaemon::feed(Client* client, Nanos completeTo) {
 // the batch.
 void LabDaemon::dispatch(const QList<Event>& events, const QString& quietEnd) {
     batching_ = true;
-    QMap<QString, QByteArray> received;  // intact codes not handed out yet, per end
-    QMap<QString, qint64> progress;
-    QMap<QString, qint64> room;
-    auto flush = [&](const QString& end) {
-        QByteArray codes = received.take(end);
+    // Per end, in the order the ends first appear: a handful, so a list beats a map.
+    struct Pending {
+        QString end;
+        QByteArray received;  // intact codes not handed out yet
+        qint64 progress = -1;
+        qint64 room = -1;
+    };
+    QVarLengthArray<Pending, 8> pending;
+    auto of = [&pending](const QString& end) -> Pending& {
+        for (Pending& p : pending)
+            if (p.end == end) return p;
+        pending.append(Pending{end, {}, -1, -1});
+        return pending.back();
+    };
+    auto flush = [this](Pending& p) {
+        const QByteArray codes = std::exchange(p.received, {});
         for (qsizetype i = 0; i < codes.size(); i += wire::kMaxData)
-            sendTo(end, Message{Type::Received, 0, codes.mid(i, wire::kMaxData)});
+            sendTo(p.end, Message{Type::Received, 0, codes.mid(i, wire::kMaxData)});
     };
     for (const Event& e : events) {
         if (e.kind == Event::Kind::Received && !e.framingError && !e.parityError) {
-            received[e.end].append(char(e.value));
+            of(e.end).received.append(char(e.value));
         } else if (e.kind == Event::Kind::TxProgress) {
-            progress[e.end] = e.value;
+            of(e.end).progress = e.value;
         } else if (e.kind == Event::Kind::TxRoom) {
-            room[e.end] = e.value;
+            of(e.end).room = e.value;
         } else {
-            flush(e.end);
+            flush(of(e.end));
             dispatchOne(e, quietEnd);
         }
     }
-    for (const QString& end : received.keys()) flush(end);
-    for (auto it = room.cbegin(); it != room.cend(); ++it)
-        sendTo(it.key(), Message{Type::TxRoom, it.value(), {}});
-    for (auto it = progress.cbegin(); it != progress.cend(); ++it)
-        sendTo(it.key(), Message{Type::TxProgress, it.value(), {}});
+    for (Pending& p : pending) flush(p);
+    for (const Pending& p : pending)
+        if (p.room >= 0) sendTo(p.end, Message{Type::TxRoom, p.room, {}});
+    for (const Pending& p : pending)
+        if (p.progress >= 0) sendTo(p.end, Message{Type::TxProgress, p.progress, {}});
     batching_ = false;
     for (auto& c : clients_) sendBatch(c.get());
 }

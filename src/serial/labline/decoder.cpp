@@ -24,7 +24,7 @@ void Decoder::setFormat(const Format& format, Nanos quietUntil) {
 
 void Decoder::setNoise(quint32 errorsPerMillion, quint64 seed) {
     noise_ = errorsPerMillion;
-    random_.seed(seed);
+    random_ = errorsPerMillion > 0 ? std::make_unique<std::mt19937_64>(seed) : nullptr;
 }
 
 void Decoder::lineChanged(Nanos at, Level level) {
@@ -59,7 +59,7 @@ std::optional<Nanos> Decoder::deliveryDue() const {
 
 Level Decoder::sampled() {
     if (noise_ == 0) return level_;
-    const bool flip = std::uniform_int_distribution<quint32>(0, kMillion - 1)(random_) < noise_;
+    const bool flip = std::uniform_int_distribution<quint32>(0, kMillion - 1)(*random_) < noise_;
     if (!flip) return level_;
     return level_ == Level::Mark ? Level::Space : Level::Mark;
 }

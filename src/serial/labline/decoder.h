@@ -1,6 +1,7 @@
 #pragma once
 // A receiving UART: it reads its RxD wire with its own format, whatever the sender used.
 
+#include <memory>
 #include <optional>
 #include <random>
 
@@ -60,7 +61,9 @@ private:
     bool allSpace_ = true;
     bool markSeen_ = false;  // the wire went back to mark since the start edge
     quint32 noise_ = 0;
-    std::mt19937_64 random_;
+    // Made only for a noisy line: the generator's state is larger than all the rest, and the
+    // line walks every receiver at each of its steps.
+    std::unique_ptr<std::mt19937_64> random_;
 };
 
 // Runs a decoder over a whole wire and gives the frames handed over up to `until`.
