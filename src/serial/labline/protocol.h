@@ -1,7 +1,8 @@
 #pragma once
 // The messages between the lab's line daemon and the programs plugged into its ends. Each message
 // is one datagram of a sequenced-packet local socket: a type byte, a 64-bit little-endian value
-// and, for some types, bytes.
+// and, for some types, bytes; what the daemon has for a client from one run of the line may come
+// as one Batch datagram holding several.
 //
 // A client plugs in with Attach (the end's name, its settings and outputs); the daemon answers
 // Attached with the end's input lines, or Refused with the serial control's opening error. From
