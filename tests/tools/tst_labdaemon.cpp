@@ -61,6 +61,28 @@ struct Hostiles {
     }
 };
 
+QByteArray randomBytes(qsizetype size, quint32 seed) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator random(seed);
+    for (char& c : bytes) c = char(random.bounded(256));
+    return bytes;
+}
+
+// A client on the loopback plug at the top speed.
+struct Loopback {
+    LabLine lab;
+    LabClient client{lab};
+    // Attaches and puts `bytes` into the socket and the daemon's queue at once, as the largest
+    // writes allow.
+    bool start(const QByteArray& bytes) {
+        const auto answer = client.attach("com1", "115200,N,8,1");
+        if (!lab.isReady() || !answer || answer->type != Type::Attached) return false;
+        for (qsizetype i = 0; i < bytes.size(); i += labline::wire::kMaxData)
+            if (!client.tryWrite(bytes.mid(i, labline::wire::kMaxData))) return false;
+        return true;
+    }
+};
+
 }  // namespace
 
 class TstLabDaemon : public QObject {
@@ -199,15 +221,10 @@ private slots:
     // what it sent, in order, up to a gap it is told of as an overrun, and its transmit progress
     // still reaches all it wrote.
     void overrunOfClientNotReading() {
-        LabLine lab;
-        QVERIFY2(lab.isReady(), qPrintable(lab.errorString()));
-        LabClient client(lab);
-        QCOMPARE(client.attach("com1", "115200,N,8,1")->type, Type::Attached);
-        QByteArray sent(40 * 1024, Qt::Uninitialized);
-        QRandomGenerator random(13);
-        for (char& c : sent) c = char(random.bounded(256));
-        for (qsizetype i = 0; i < sent.size(); i += labline::wire::kMaxData)
-            QVERIFY(client.tryWrite(sent.mid(i, labline::wire::kMaxData)));
+        Loopback loop;
+        LabClient& client = loop.client;
+        const QByteArray sent = randomBytes(40 * 1024, 13);
+        QVERIFY2(loop.start(sent), qPrintable(loop.lab.errorString()));
         settle(2500);
         QByteArray before, after;
         int overruns = 0;
@@ -237,15 +254,10 @@ private slots:
     // thousands of characters at once: they come in order, none lost or doubled, in messages the
     // client can read, and nothing is taken for an overrun.
     void backlogAfterStall() {
-        LabLine lab;
-        QVERIFY2(lab.isReady(), qPrintable(lab.errorString()));
-        LabClient client(lab);
-        QCOMPARE(client.attach("com1", "115200,N,8,1")->type, Type::Attached);
-        QByteArray sent(24 * 1024, Qt::Uninitialized);
-        QRandomGenerator random(7);
-        for (char& c : sent) c = char(random.bounded(256));
-        for (qsizetype i = 0; i < sent.size(); i += labline::wire::kMaxData)
-            QVERIFY(client.tryWrite(sent.mid(i, labline::wire::kMaxData)));
+        Loopback loop;
+        LabClient& client = loop.client;
+        const QByteArray sent = randomBytes(24 * 1024, 7);
+        QVERIFY2(loop.start(sent), qPrintable(loop.lab.errorString()));
         QByteArray received;
         auto take = [&](int ms) {
             const auto m = client.receive(ms);
@@ -254,9 +266,9 @@ private slots:
             return m && m->type != Type::LineError;
         };
         while (received.size() < 1000) QVERIFY(take(testsupport::kWaitMs));
-        QCOMPARE(::kill(pid_t(lab.processId()), SIGSTOP), 0);
+        QCOMPARE(::kill(pid_t(loop.lab.processId()), SIGSTOP), 0);
         settle(500);
-        QCOMPARE(::kill(pid_t(lab.processId()), SIGCONT), 0);
+        QCOMPARE(::kill(pid_t(loop.lab.processId()), SIGCONT), 0);
         while (received.size() < sent.size()) QVERIFY(take(testsupport::kWaitMs));
         QCOMPARE(received, sent);
     }
