@@ -4,6 +4,7 @@
 
 #include "core/framebits.h"
 #include "core/scope.h"
+#include "support/frameformats.h"
 
 using namespace scope;
 
@@ -22,19 +23,7 @@ Channel wireWith(const QString& bits, Nanos startNs, int baud, Channel wire = Ch
 class TstScope : public QObject {
     Q_OBJECT
 private slots:
-    void frameReadBackFromTheTrace_data() {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<int>("baud");
-        QTest::addColumn<int>("dataBits");
-        QTest::addColumn<QString>("parity");
-        QTest::addColumn<int>("stopBits");
-        QTest::newRow("A at 9600 7E1") << 65 << 9600 << 7 << "E" << 1;
-        QTest::newRow("0 at 110 8N2") << 0 << 110 << 8 << "N" << 2;
-        QTest::newRow("127 at 28800 7O1") << 127 << 28800 << 7 << "O" << 1;
-        QTest::newRow("255 at 14400 8M1") << 255 << 14400 << 8 << "M" << 1;
-        QTest::newRow("31 at 300 5S2") << 31 << 300 << 5 << "S" << 2;
-        QTest::newRow("1 at 1200 4N1") << 1 << 1200 << 4 << "N" << 1;
-    }
+    void frameReadBackFromTheTrace_data() { testsupport::addFrameRows(6); }
     void frameReadBackFromTheTrace() {
         QFETCH(int, code);
         QFETCH(int, baud);

@@ -11,6 +11,7 @@
 #include "core/framebits.h"
 #include "serial/mscomm.h"
 #include "support/appfixture.h"
+#include "support/frameformats.h"
 #include "support/wait.h"
 #include "ui/hardware/fautotest.h"
 #include "ui/hardware/foscillo.h"
@@ -60,16 +61,7 @@ struct Fixture : AppFixture {
 class TstOscillo : public QObject {
     Q_OBJECT
 private slots:
-    void traceSampledBackFromThePixels_data() {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<int>("baud");
-        QTest::addColumn<int>("dataBits");
-        QTest::addColumn<QString>("parity");
-        QTest::addColumn<int>("stopBits");
-        QTest::newRow("A at 9600 7E1") << 65 << 9600 << 7 << "E" << 1;
-        QTest::newRow("0 at 110 8N2") << 0 << 110 << 8 << "N" << 2;
-        QTest::newRow("127 at 28800 7O1") << 127 << 28800 << 7 << "O" << 1;
-    }
+    void traceSampledBackFromThePixels_data() { testsupport::addFrameRows(3); }
     void traceSampledBackFromThePixels() {
         QFETCH(int, code);
         QFETCH(int, baud);
