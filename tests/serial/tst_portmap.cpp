@@ -5,6 +5,16 @@
 
 #include "serial/portmap.h"
 
+namespace {
+
+// A folder's ports.232 as the given bytes, whatever they are.
+bool writePorts(const QString& folder, const QByteArray& bytes) {
+    QFile f(QDir(folder).filePath("ports.232"));
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+}  // namespace
+
 class TstPortMap : public QObject {
     Q_OBJECT
 private slots:
@@ -48,10 +58,7 @@ private slots:
     void deviceOfNothing() {
         QFETCH(QByteArray, text);
         QTemporaryDir dir;
-        QFile f(dir.filePath("ports.232"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(text);
-        f.close();
+        QVERIFY(writePorts(dir.path(), text));
         const portmap::Entry e = portmap::resolve(3, dir.path());
         QCOMPARE(e.device, QString());
         QVERIFY(e.problem.contains(QStringLiteral("Com3")));
@@ -62,10 +69,7 @@ private slots:
         QTemporaryDir dir;
         QCOMPARE(portmap::resolveDevice(1, dir.path()), portmap::defaultDevice(1));
         QCOMPARE(portmap::resolveDevice(5, dir.path()), QString());
-        QFile f(dir.filePath("ports.232"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("Com2=/dev/ttyUSB3\nCom3=lab/com3\n");
-        f.close();
+        QVERIFY(writePorts(dir.path(), "Com2=/dev/ttyUSB3\nCom3=lab/com3\n"));
         QCOMPARE(portmap::resolveDevice(2, dir.path()), QStringLiteral("/dev/ttyUSB3"));
         QCOMPARE(portmap::resolveDevice(3, dir.path()), dir.filePath("lab/com3"));
         QCOMPARE(portmap::resolveDevice(4, dir.path()), portmap::defaultDevice(4));
@@ -103,10 +107,7 @@ private slots:
     void notText() {
         QFETCH(QByteArray, bytes);
         QTemporaryDir dir;
-        QFile f(dir.filePath("ports.232"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        f.close();
+        QVERIFY(writePorts(dir.path(), bytes));
         for (int port = 1; port <= 4; ++port) {
             const portmap::Entry e = portmap::resolve(port, dir.path());
             QVERIFY2(e.device.isEmpty(), qPrintable(e.device));
