@@ -270,8 +270,10 @@ void LabDaemon::acceptClients() {
         connect(raw->writable.get(), &QSocketNotifier::activated, this,
                 [this, raw] { flushOutbox(raw); });
         clients_.push_back(std::move(client));
+        // At each connection, not once a turn: the line's descriptors stay within the bound at
+        // every moment of a flood.
+        limitUnattached();
     }
-    limitUnattached();
 }
 
 namespace {
